@@ -1,0 +1,221 @@
+#include "platform/fake_platform.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <utility>
+
+namespace morv::fake {
+
+FakeLine::FakeLine(FakeWindow& owner, Point from_, Point to_, int widthPx_, Colour colour_,
+                   bool visible)
+    : from(from_), to(to_), widthPx(widthPx_), colour(colour_), owner_(owner), visible_(visible) {}
+
+void FakeLine::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  ++repaintRequests;
+  ++owner_.repaintRequests;
+}
+
+FakeLabel::FakeLabel(Rect bounds_, std::string text, const Font* font_)
+    : bounds(bounds_), hasFont(font_ != nullptr), font(font_ ? *font_ : Font{}), text_(std::move(text)) {}
+
+FakeWindow::FakeWindow(FakePlatform& platform, WindowSpec spec_, std::function<void()> onCloseRequest)
+    : spec(std::move(spec_)), platform_(platform), onCloseRequest_(std::move(onCloseRequest)) {
+  platform_.windows_.push_back(this);
+  ++platform_.windowsOpened;
+}
+
+FakeWindow::~FakeWindow() {
+  auto& windows = platform_.windows_;
+  windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
+}
+
+Line& FakeWindow::AddLine(Point from, Point to, int widthPx, Colour colour, bool visible) {
+  lines.push_back(std::make_unique<FakeLine>(*this, from, to, widthPx, colour, visible));
+  return *lines.back();
+}
+
+Label& FakeWindow::AddLabel(Rect bounds, const std::string& text, const Font* font) {
+  labels.push_back(std::make_unique<FakeLabel>(bounds, text, font));
+  tabOrder.push_back("label " + text);
+  return *labels.back();
+}
+
+void FakeWindow::AddButton(Rect bounds, const std::string& text, ButtonRole role,
+                           std::function<void()> onClick) {
+  buttons.push_back({bounds, text, role, std::move(onClick)});
+  tabOrder.push_back("button " + text);
+}
+
+void FakeWindow::AddIconPicture(Rect bounds, Colour background) {
+  pictures.push_back({bounds, background});
+  tabOrder.push_back("picture");
+}
+
+void FakeWindow::AddMenuCommand(const std::string& caption, std::function<void()> onChoose) {
+  menu.push_back({caption, std::move(onChoose)});
+}
+
+void FakeWindow::StartTimer(int intervalMs, std::function<void()> onTick) {
+  timerIntervalMs = intervalMs;
+  onTick_ = std::move(onTick);
+}
+
+void FakeWindow::Show() { shown = true; }
+
+void FakeWindow::BringToFront() { ++timesBroughtToFront; }
+
+// Handlers are copied before they run, because running one may destroy this window.
+void FakeWindow::Tick() {
+  if (!onTick_) throw std::logic_error("the window has no timer");
+  auto handler = onTick_;
+  handler();
+}
+
+void FakeWindow::ChooseMenu(const std::string& caption) {
+  for (const auto& command : menu) {
+    if (command.caption == caption) {
+      auto handler = command.onChoose;
+      handler();
+      return;
+    }
+  }
+  throw std::logic_error("no menu command " + caption);
+}
+
+void FakeWindow::Click(const std::string& buttonText) {
+  for (const auto& button : buttons) {
+    if (button.text == buttonText) {
+      auto handler = button.onClick;
+      handler();
+      return;
+    }
+  }
+  throw std::logic_error("no button " + buttonText);
+}
+
+FakeButton& FakeWindow::DefaultButton() {
+  for (auto& button : buttons) {
+    if (button.role == ButtonRole::DefaultAndCancel) return button;
+  }
+  throw std::logic_error("the window has no default button");
+}
+
+void FakeWindow::PressEnter() {
+  auto handler = DefaultButton().onClick;
+  handler();
+}
+
+void FakeWindow::PressEscape() { PressEnter(); }
+
+void FakeWindow::RequestClose() {
+  auto handler = onCloseRequest_;
+  handler();
+}
+
+void FakeRegistry::AddKey(const std::string& subKey, long openResult) { keys_[subKey] = openResult; }
+
+void FakeRegistry::SetValue(const std::string& subKey, const std::string& valueName, Value value) {
+  keys_.emplace(subKey, kErrorSuccess);
+  values_[{subKey, valueName}] = std::move(value);
+}
+
+void FakeRegistry::SetString(const std::string& subKey, const std::string& valueName,
+                             const std::string& text) {
+  SetValue(subKey, valueName, {kErrorSuccess, kRegSz, text + std::string(1, '\0')});
+}
+
+long FakeRegistry::OpenKey(RegKey root, const std::string& subKey, std::uint32_t /*options*/,
+                           std::uint32_t access, RegKey* key) {
+  calls.push_back("open " + subKey);
+  lastAccess = access;
+  const auto found = keys_.find(subKey);
+  if (root != kHkeyLocalMachine || found == keys_.end()) return kErrorFileNotFound;
+  if (found->second != kErrorSuccess) return found->second;
+  *key = nextHandle_++;
+  handles_[*key] = subKey;
+  openKeys.insert(*key);
+  return kErrorSuccess;
+}
+
+long FakeRegistry::QueryValue(RegKey key, const std::string& valueName, std::uint32_t* type,
+                              unsigned char* data, std::uint32_t* size) {
+  const auto handle = handles_.find(key);
+  if (handle == handles_.end() || openKeys.count(key) == 0) return 6;  // ERROR_INVALID_HANDLE
+  calls.push_back("query " + handle->second + " " + valueName);
+  const auto found = values_.find({handle->second, valueName});
+  if (found == values_.end()) return kErrorFileNotFound;
+  const Value& value = found->second;
+  if (value.queryResult != kErrorSuccess) return value.queryResult;
+  const auto needed = static_cast<std::uint32_t>(value.bytes.size());
+  *type = value.type;
+  if (needed > *size) {
+    *size = needed;
+    return kErrorMoreData;
+  }
+  std::memcpy(data, value.bytes.data(), needed);
+  *size = needed;
+  return kErrorSuccess;
+}
+
+long FakeRegistry::CloseKey(RegKey key) {
+  const auto handle = handles_.find(key);
+  if (handle == handles_.end() || openKeys.erase(key) == 0) return 6;  // ERROR_INVALID_HANDLE
+  calls.push_back("close " + handle->second);
+  return kErrorSuccess;
+}
+
+std::unique_ptr<Window> FakePlatform::OpenWindow(const WindowSpec& spec,
+                                                 std::function<void()> onCloseRequest) {
+  return std::make_unique<FakeWindow>(*this, spec, std::move(onCloseRequest));
+}
+
+bool FakePlatform::StartProgram(const std::string& program, const std::string& arguments,
+                                ProgramSearch search) {
+  started.push_back({program, arguments, search});
+  return startSucceeds && !program.empty();
+}
+
+std::string FakePlatform::FindFile(const std::string& path) {
+  lookedUp.push_back(path);
+  if (findFileThrows) throw PlatformError("bad file name");
+  if (files.count(path) == 0) return "";
+  const auto slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The system code page of a Japanese Windows, through the C library's converter.
+std::string FakePlatform::FromSystemCodePage(const std::string& bytes) {
+  iconv_t converter = iconv_open("UTF-8", "CP932");
+  if (converter == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no CP932 converter");
+  std::string input = bytes;
+  std::string output(input.size() * 4 + 4, '\0');
+  char* in = input.data();
+  std::size_t inLeft = input.size();
+  char* out = output.data();
+  std::size_t outLeft = output.size();
+  while (inLeft > 0) {
+    if (iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1)) break;
+    // Like Windows, an unconvertible byte becomes a question mark and conversion goes on.
+    ++in;
+    --inLeft;
+    *out++ = '?';
+    --outLeft;
+  }
+  iconv_close(converter);
+  output.resize(output.size() - outLeft);
+  return output;
+}
+
+FakeWindow* FakePlatform::FindWindow(const std::string& caption) const {
+  for (FakeWindow* window : windows_) {
+    if (window->spec.caption == caption) return window;
+  }
+  return nullptr;
+}
+
+}  // namespace morv::fake

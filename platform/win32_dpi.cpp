@@ -1,0 +1,75 @@
+#include "platform/win32_dpi.h"
+
+#include <cmath>
+
+#include "platform/win32_text.h"
+
+namespace morv::win32 {
+
+namespace {
+
+template <typename Function>
+Function Lookup(const wchar_t* module, const char* name) {
+  const HMODULE handle = GetModuleHandleW(module);
+  if (handle == nullptr) return nullptr;
+  // The cast through void(*)() keeps GCC's function-type-cast warning quiet.
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(handle, name)));
+}
+
+UINT SystemDpi() {
+  const HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+}  // namespace
+
+void DeclareDpiAwareness() {
+  using SetContext = BOOL(WINAPI*)(HANDLE);
+  if (auto set = Lookup<SetContext>(L"user32.dll", "SetProcessDpiAwarenessContext")) {
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, then _PER_MONITOR_AWARE.
+    if (set(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)))) return;
+    if (set(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3)))) return;
+    // Already set (by the manifest, or by the system): nothing more to do.
+    return;
+  }
+  using SetAware = BOOL(WINAPI*)();
+  if (auto set = Lookup<SetAware>(L"user32.dll", "SetProcessDPIAware")) set();
+}
+
+UINT DpiForWindow(HWND hwnd) {
+  using GetDpi = UINT(WINAPI*)(HWND);
+  static const auto getDpi = Lookup<GetDpi>(L"user32.dll", "GetDpiForWindow");
+  const UINT dpi = getDpi ? getDpi(hwnd) : 0;
+  return dpi != 0 ? dpi : SystemDpi();
+}
+
+HFONT CreateMessageFont(UINT dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  using ParametersForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+  static const auto forDpi = Lookup<ParametersForDpi>(L"user32.dll", "SystemParametersInfoForDpi");
+  if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+  }
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  }
+  metrics.lfMessageFont.lfHeight =
+      MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+  return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+HFONT CreatePointFont(const Font& font, UINT dpi) {
+  LOGFONTW logFont{};
+  logFont.lfHeight = -static_cast<LONG>(std::lround(font.points * dpi / 72.0));
+  logFont.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+  logFont.lfCharSet = static_cast<BYTE>(font.charset);
+  logFont.lfQuality = DEFAULT_QUALITY;
+  const std::wstring face = Widen(font.face);
+  lstrcpynW(logFont.lfFaceName, face.c_str(), LF_FACESIZE);
+  return CreateFontIndirectW(&logFont);
+}
+
+}  // namespace morv::win32

@@ -1,0 +1,18 @@
+// DPI awareness and DPI-dependent resources. The newer calls are looked up at run time, so the
+// program also starts on systems that lack them, at the system DPI.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace morv::win32 {
+
+// Asks for per-monitor (v2) awareness, falling back to older forms; failure is harmless.
+void DeclareDpiAwareness();
+UINT DpiForWindow(HWND hwnd);
+// The font native dialogs use for their texts, at the given DPI.
+HFONT CreateMessageFont(UINT dpi);
+HFONT CreatePointFont(const Font& font, UINT dpi);
+
+}  // namespace morv::win32

@@ -1,0 +1,464 @@
+#include "platform/win32_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/win32_dpi.h"
+#include "platform/win32_platform.h"
+#include "platform/win32_text.h"
+
+namespace morv::win32 {
+
+namespace {
+
+constexpr wchar_t kMainClass[] = L"MorvTimeWindow";
+constexpr UINT_PTR kTimerId = 1;
+constexpr int kFirstControlId = 100;
+constexpr int kFirstMenuId = 1000;
+
+COLORREF ColourRef(Colour colour, int systemColour) {
+  return colour == kDefaultColour ? GetSysColor(systemColour) : static_cast<COLORREF>(colour);
+}
+
+bool AxisAligned(const Win32Line& line) { return line.from.x == line.to.x || line.from.y == line.to.y; }
+
+// A dialog template with no controls: the dialog manager provides keyboard navigation, the
+// default button and the dialog's system colours, and the controls are added afterwards.
+struct EmptyDialogTemplate {
+  DLGTEMPLATE header;
+  WORD menu = 0;
+  WORD windowClass = 0;
+  WORD title = 0;
+};
+
+ATOM RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
+  static ATOM atom = 0;
+  if (atom != 0) return atom;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), 0));
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  // No background brush: the window paints its whole client area itself, without flicker.
+  wc.hbrBackground = nullptr;
+  wc.lpszClassName = kMainClass;
+  atom = RegisterClassExW(&wc);
+  return atom;
+}
+
+}  // namespace
+
+// ---- Lines and labels ----
+
+Win32Line::Win32Line(Win32Window& owner, Point from_, Point to_, int widthPx_, Colour colour_,
+                     bool visible)
+    : from(from_), to(to_), widthPx(widthPx_), colour(colour_), owner_(owner), visible_(visible) {}
+
+void Win32Line::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  owner_.InvalidateLine(*this);
+}
+
+void Win32Label::SetText(const std::string& text) { SetWindowTextW(control_, Widen(text).c_str()); }
+
+std::string Win32Label::Text() const {
+  const int length = GetWindowTextLengthW(control_);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(control_, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(length));
+  return Narrow(text);
+}
+
+// ---- Creation and destruction ----
+
+Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& spec,
+                         std::function<void()> onCloseRequest)
+    : platform_(platform),
+      frame_(spec.frame),
+      clientWidthTwips_(spec.clientWidth),
+      clientHeightTwips_(spec.clientHeight),
+      onCloseRequest_(std::move(onCloseRequest)) {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  const std::wstring caption = Widen(spec.caption);
+  if (frame_ == Frame::FixedDialog) {
+    EmptyDialogTemplate dialog{};
+    dialog.header.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    hwnd_ = CreateDialogIndirectParamW(instance, &dialog.header, nullptr, DialogProc,
+                                       reinterpret_cast<LPARAM>(this));
+    if (hwnd_ != nullptr) {
+      SetWindowTextW(hwnd_, caption.c_str());
+      // Without WS_EX_DLGMODALFRAME's implicit icon hiding: the dialog shows the program icon.
+      SendMessageW(hwnd_, WM_SETICON, ICON_BIG,
+                   reinterpret_cast<LPARAM>(LoadIconW(instance, MAKEINTRESOURCEW(1))));
+      SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,
+                   reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                       GetSystemMetrics(SM_CXSMICON),
+                                                       GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
+    }
+  } else {
+    if (RegisterMainClass(instance, WindowProc) == 0) throw PlatformError("RegisterClassExW");
+    if (spec.hasMenuBar) menu_ = CreateMenu();
+    hwnd_ = CreateWindowExW(0, kMainClass, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                            menu_, instance, this);
+    if (hwnd_ == nullptr && menu_ != nullptr) DestroyMenu(menu_);
+  }
+  if (hwnd_ == nullptr) throw PlatformError("the window could not be created");
+  platform_.WindowCreated(*this);
+  dpi_ = DpiForWindow(hwnd_);
+  dialogFont_ = CreateMessageFont(dpi_);
+  FitClientSize();
+}
+
+Win32Window::~Win32Window() {
+  // From here on only WM_NCDESTROY is handled, which tells the platform the window is gone.
+  destroying_ = true;
+  if (hwnd_ != nullptr) {
+    KillTimer(hwnd_, kTimerId);
+    DestroyWindow(hwnd_);  // the menu bar and the controls go with the window
+  }
+  for (Control& control : controls_) {
+    if (control.ownFont != nullptr) DeleteObject(control.ownFont);
+  }
+  for (Pen& pen : pens_) DeleteObject(pen.pen);
+  if (dialogFont_ != nullptr) DeleteObject(dialogFont_);
+}
+
+// ---- Contents ----
+
+Line& Win32Window::AddLine(Point from, Point to, int widthPx, Colour colour, bool visible) {
+  lines_.push_back(std::make_unique<Win32Line>(*this, from, to, widthPx, colour, visible));
+  const Win32Line& line = *lines_.back();
+  // Slanted lines need a wide pen; make it now, so that painting cannot run short of one.
+  if (!AxisAligned(line) && PenFor(widthPx, colour) == nullptr) {
+    throw PlatformError("the drawing resources could not be created");
+  }
+  if (visible) InvalidateLine(line);
+  return *lines_.back();
+}
+
+HWND Win32Window::AddControl(const wchar_t* className, const std::string& text, DWORD style,
+                             Rect bounds, const Font* font, std::function<void()> onClick) {
+  const int index = static_cast<int>(controls_.size());
+  const HWND control = CreateWindowExW(
+      0, className, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)),
+      GetModuleHandleW(nullptr), nullptr);
+  if (control == nullptr) throw PlatformError("a control could not be created");
+  // The tab order follows the order of adding.
+  SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  Control entry{control, bounds, font != nullptr, font ? *font : Font{}, nullptr, std::move(onClick)};
+  controls_.push_back(std::move(entry));
+  PlaceControl(controls_.back());
+  return control;
+}
+
+Label& Win32Window::AddLabel(Rect bounds, const std::string& text, const Font* font) {
+  const HWND control = AddControl(L"STATIC", text, SS_LEFT | SS_NOPREFIX, bounds, font, nullptr);
+  labels_.push_back(std::make_unique<Win32Label>(control));
+  return *labels_.back();
+}
+
+void Win32Window::AddButton(Rect bounds, const std::string& text, ButtonRole role,
+                            std::function<void()> onClick) {
+  const bool isDefault = role == ButtonRole::DefaultAndCancel;
+  const HWND control = AddControl(L"BUTTON", text,
+                                  WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+                                  bounds, nullptr, std::move(onClick));
+  if (isDefault) {
+    cancelControl_ = static_cast<int>(controls_.size()) - 1;
+    if (IsDialog()) SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(GetDlgCtrlID(control)), 0);
+  }
+}
+
+void Win32Window::AddIconPicture(Rect bounds, Colour background) {
+  const HWND control = AddControl(L"STATIC", "", SS_ICON | SS_CENTERIMAGE | SS_REALSIZEIMAGE, bounds,
+                                  nullptr, nullptr);
+  controls_.back().background = background;
+  const auto icon = static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, LR_SHARED));
+  SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+  PlaceControl(controls_.back());  // SS_ICON resizes itself to the icon; keep the given box
+}
+
+void Win32Window::AddMenuCommand(const std::string& caption, std::function<void()> onChoose) {
+  if (menu_ == nullptr) throw PlatformError("the window has no menu bar");
+  const int id = kFirstMenuId + static_cast<int>(menuCommands_.size());
+  if (!AppendMenuW(menu_, MF_STRING, static_cast<UINT_PTR>(id), Widen(caption).c_str())) {
+    throw PlatformError("AppendMenuW");
+  }
+  menuCommands_.push_back(std::move(onChoose));
+  DrawMenuBar(hwnd_);
+  FitClientSize();
+}
+
+void Win32Window::StartTimer(int intervalMs, std::function<void()> onTick) {
+  onTick_ = std::move(onTick);
+  if (SetTimer(hwnd_, kTimerId, static_cast<UINT>(intervalMs), nullptr) == 0) {
+    throw PlatformError("the timer could not be created");
+  }
+}
+
+void Win32Window::Show() {
+  if (!placed_ && IsDialog()) {
+    platform_.PlaceDialog(hwnd_);
+  }
+  placed_ = true;
+  ShowWindow(hwnd_, IsDialog() ? SW_SHOWNORMAL : SW_SHOWDEFAULT);
+  SetForegroundWindow(hwnd_);
+  if (IsDialog() && !controls_.empty()) {
+    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(controls_.front().hwnd), TRUE);
+  }
+  UpdateWindow(hwnd_);
+}
+
+void Win32Window::BringToFront() {
+  if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+  SetForegroundWindow(hwnd_);
+  BringWindowToTop(hwnd_);
+}
+
+// ---- Geometry ----
+
+int Win32Window::ToPixels(int twips) const { return MulDiv(twips, static_cast<int>(dpi_), 1440); }
+
+// The pixels a line covers. Horizontal and vertical lines are solid rectangles with square ends,
+// centred on the line, so that the sides of a box meet in clean corners; slanted lines are drawn
+// with a pen of the same width and flat ends.
+RECT Win32Window::LineRect(const Win32Line& line) const {
+  const int x1 = ToPixels(line.from.x), y1 = ToPixels(line.from.y);
+  const int x2 = ToPixels(line.to.x), y2 = ToPixels(line.to.y);
+  const int before = (line.widthPx - 1) / 2;
+  const int after = line.widthPx / 2;
+  RECT rect{std::min(x1, x2) - before, std::min(y1, y2) - before, std::max(x1, x2) + after + 1,
+            std::max(y1, y2) + after + 1};
+  if (!AxisAligned(line)) InflateRect(&rect, line.widthPx, line.widthPx);  // room for the pen
+  return rect;
+}
+
+void Win32Window::InvalidateLine(const Win32Line& line) {
+  const RECT rect = LineRect(line);
+  InvalidateRect(hwnd_, &rect, FALSE);
+}
+
+void Win32Window::FitClientSize() {
+  const int width = ToPixels(clientWidthTwips_);
+  const int height = ToPixels(clientHeightTwips_);
+  RECT window{}, client{};
+  GetWindowRect(hwnd_, &window);
+  GetClientRect(hwnd_, &client);
+  // Grow or shrink the frame by what the client area lacks or has too much; this holds
+  // whatever the frame, menu bar and DPI, and is checked again after the change.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const int dx = width - (client.right - client.left);
+    const int dy = height - (client.bottom - client.top);
+    if (dx == 0 && dy == 0) break;
+    SetWindowPos(hwnd_, nullptr, 0, 0, (window.right - window.left) + dx,
+                 (window.bottom - window.top) + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(hwnd_, &window);
+    GetClientRect(hwnd_, &client);
+  }
+}
+
+void Win32Window::PlaceControl(Control& control) {
+  SetWindowPos(control.hwnd, nullptr, ToPixels(control.bounds.left), ToPixels(control.bounds.top),
+               ToPixels(control.bounds.width), ToPixels(control.bounds.height),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  HFONT font = dialogFont_;
+  if (control.hasOwnFont) {
+    if (control.ownFont != nullptr) DeleteObject(control.ownFont);
+    control.ownFont = CreatePointFont(control.font, dpi_);
+    if (control.ownFont != nullptr) font = control.ownFont;
+  }
+  SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void Win32Window::ApplyDpi(UINT dpi) {
+  dpi_ = dpi;
+  const HFONT oldFont = dialogFont_;
+  dialogFont_ = CreateMessageFont(dpi_);
+  for (Control& control : controls_) PlaceControl(control);
+  if (oldFont != nullptr) DeleteObject(oldFont);
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+// ---- Painting ----
+
+HPEN Win32Window::PenFor(int widthPx, Colour colour) {
+  for (const Pen& pen : pens_) {
+    if (pen.widthPx == widthPx && pen.colour == colour) return pen.pen;
+  }
+  LOGBRUSH brush{BS_SOLID, ColourRef(colour, COLOR_WINDOWTEXT), 0};
+  const HPEN pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT | PS_JOIN_MITER,
+                                static_cast<DWORD>(widthPx), &brush, 0, nullptr);
+  if (pen != nullptr) pens_.push_back({widthPx, colour, pen});
+  return pen;
+}
+
+void Win32Window::DrawLines(HDC dc, const RECT& area) const {
+  SelectObject(dc, GetStockObject(DC_BRUSH));
+  for (const auto& line : lines_) {
+    if (!line->Visible()) continue;
+    const RECT rect = LineRect(*line);
+    RECT overlap{};
+    if (!IntersectRect(&overlap, &rect, &area)) continue;
+    if (AxisAligned(*line)) {
+      SetDCBrushColor(dc, ColourRef(line->colour, COLOR_WINDOWTEXT));
+      FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    } else {
+      for (const Pen& pen : pens_) {
+        if (pen.widthPx != line->widthPx || pen.colour != line->colour) continue;
+        const HGDIOBJ old = SelectObject(dc, pen.pen);
+        MoveToEx(dc, ToPixels(line->from.x), ToPixels(line->from.y), nullptr);
+        LineTo(dc, ToPixels(line->to.x), ToPixels(line->to.y));
+        SelectObject(dc, old);
+        break;
+      }
+    }
+  }
+}
+
+// Paints the invalid part of the client area into a memory bitmap and copies it out in one go,
+// so that a changing side never flickers.
+void Win32Window::Paint() {
+  PAINTSTRUCT ps{};
+  const HDC screen = BeginPaint(hwnd_, &ps);
+  const RECT area = ps.rcPaint;
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  if (width > 0 && height > 0) {
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = memory ? CreateCompatibleBitmap(screen, width, height) : nullptr;
+    const HDC dc = bitmap ? memory : screen;  // short of memory, paint straight to the screen
+    const HGDIOBJ oldBitmap = bitmap ? SelectObject(memory, bitmap) : nullptr;
+    if (bitmap) SetViewportOrgEx(memory, -area.left, -area.top, nullptr);
+    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+    DrawLines(dc, area);
+    if (bitmap) {
+      SetViewportOrgEx(memory, 0, 0, nullptr);
+      BitBlt(screen, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);
+      SelectObject(memory, oldBitmap);
+      DeleteObject(bitmap);
+    }
+    if (memory) DeleteDC(memory);
+  }
+  EndPaint(hwnd_, &ps);
+}
+
+// ---- Messages ----
+
+void Win32Window::RunCommand(int id) {
+  std::function<void()> handler;
+  if (id >= kFirstMenuId && id - kFirstMenuId < static_cast<int>(menuCommands_.size())) {
+    handler = menuCommands_[static_cast<std::size_t>(id - kFirstMenuId)];
+  } else if ((id == IDOK || id == IDCANCEL) && cancelControl_ >= 0) {
+    handler = controls_[static_cast<std::size_t>(cancelControl_)].onClick;
+  } else if (id >= kFirstControlId && id - kFirstControlId < static_cast<int>(controls_.size())) {
+    handler = controls_[static_cast<std::size_t>(id - kFirstControlId)].onClick;
+  }
+  // A copy runs, because the handler may destroy this window and everything it holds.
+  if (handler) handler();
+}
+
+bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (destroying_ && message != WM_NCDESTROY) return false;
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == kTimerId && onTick_) {
+        auto handler = onTick_;
+        handler();
+      }
+      result = 0;
+      return true;
+    case WM_COMMAND:
+      if (HIWORD(wParam) == 0 || HIWORD(wParam) == BN_CLICKED) RunCommand(LOWORD(wParam));
+      result = 0;
+      return true;
+    case WM_CLOSE: {
+      auto handler = onCloseRequest_;
+      if (handler) handler();
+      result = 0;
+      return true;
+    }
+    case WM_ERASEBKGND:
+      result = 1;  // WM_PAINT fills the background itself
+      return true;
+    case WM_PAINT:
+      Paint();
+      result = 0;
+      return true;
+    case WM_CTLCOLORSTATIC: {
+      const auto dc = reinterpret_cast<HDC>(wParam);
+      const auto control = reinterpret_cast<HWND>(lParam);
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      for (const Control& entry : controls_) {
+        if (entry.hwnd == control && entry.background != kDefaultColour) {
+          SetDCBrushColor(dc, static_cast<COLORREF>(entry.background));
+          SetBkColor(dc, static_cast<COLORREF>(entry.background));
+          result = reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+          return true;
+        }
+      }
+      result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      return true;
+    }
+    case WM_DPICHANGED: {
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      ApplyDpi(HIWORD(wParam));
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      FitClientSize();
+      result = 0;
+      return true;
+    }
+    case WM_NCDESTROY:
+      platform_.WindowDestroyed(*this);
+      hwnd_ = nullptr;
+      return false;
+    default:
+      return false;
+  }
+}
+
+LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    auto* self = static_cast<Win32Window*>(create->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  LRESULT result = 0;
+  if (self != nullptr && self->Handle(message, wParam, lParam, result)) return result;
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK Win32Window::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* self = reinterpret_cast<Win32Window*>(lParam);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+    return FALSE;  // the focus is set when the dialog is shown, once it has controls
+  }
+  auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+  LRESULT result = 0;
+  if (self == nullptr || !self->Handle(message, wParam, lParam, result)) return FALSE;
+  switch (message) {
+    case WM_CTLCOLORSTATIC:
+      return static_cast<INT_PTR>(result);  // brushes are returned directly
+    default:
+      SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+      return TRUE;
+  }
+}
+
+}  // namespace morv::win32

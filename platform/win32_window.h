@@ -1,0 +1,122 @@
+// A top-level window over Win32: the clock's resizable main window or a fixed dialog. Contents
+// are kept in twips and laid out in pixels at the window's DPI, again whenever the DPI changes.
+// Lines are painted by the window itself, through a memory bitmap; labels, buttons and the
+// picture are real child controls, so that screen readers can read them.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace morv::win32 {
+
+class Win32Platform;
+class Win32Window;
+
+class Win32Line final : public Line {
+ public:
+  Win32Line(Win32Window& owner, Point from, Point to, int widthPx, Colour colour, bool visible);
+  void SetVisible(bool visible) override;
+  bool Visible() const override { return visible_; }
+
+  const Point from;
+  const Point to;
+  const int widthPx;
+  const Colour colour;
+
+ private:
+  Win32Window& owner_;
+  bool visible_;
+};
+
+class Win32Label final : public Label {
+ public:
+  explicit Win32Label(HWND control) : control_(control) {}
+  void SetText(const std::string& text) override;
+  std::string Text() const override;
+
+ private:
+  HWND control_;
+};
+
+class Win32Window final : public Window {
+ public:
+  Win32Window(Win32Platform& platform, const WindowSpec& spec, std::function<void()> onCloseRequest);
+  ~Win32Window() override;
+  Win32Window(const Win32Window&) = delete;
+  Win32Window& operator=(const Win32Window&) = delete;
+
+  Line& AddLine(Point from, Point to, int widthPx, Colour colour, bool visible) override;
+  Label& AddLabel(Rect bounds, const std::string& text, const Font* font) override;
+  void AddButton(Rect bounds, const std::string& text, ButtonRole role,
+                 std::function<void()> onClick) override;
+  void AddIconPicture(Rect bounds, Colour background) override;
+  void AddMenuCommand(const std::string& caption, std::function<void()> onChoose) override;
+  void StartTimer(int intervalMs, std::function<void()> onTick) override;
+  void Show() override;
+  void BringToFront() override;
+
+  HWND handle() const { return hwnd_; }
+  bool IsDialog() const { return frame_ == Frame::FixedDialog; }
+  // Asks for the line's pixels to be painted again, and nothing else.
+  void InvalidateLine(const Win32Line& line);
+
+ private:
+  struct Control {
+    HWND hwnd;
+    Rect bounds;           // twips
+    bool hasOwnFont;
+    Font font;
+    HFONT ownFont = nullptr;
+    std::function<void()> onClick;
+    Colour background = kDefaultColour;
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // Handles one message; false leaves it to the system's default handling.
+  bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  int ToPixels(int twips) const;
+  RECT LineRect(const Win32Line& line) const;
+  void Paint();
+  void DrawLines(HDC dc, const RECT& area) const;
+  HPEN PenFor(int widthPx, Colour colour);
+  void FitClientSize();
+  void ApplyDpi(UINT dpi);
+  void PlaceControl(Control& control);
+  HWND AddControl(const wchar_t* className, const std::string& text, DWORD style, Rect bounds,
+                  const Font* font, std::function<void()> onClick);
+  void RunCommand(int id);
+
+  Win32Platform& platform_;
+  const Frame frame_;
+  const int clientWidthTwips_;
+  const int clientHeightTwips_;
+  std::function<void()> onCloseRequest_;
+  std::function<void()> onTick_;
+  HWND hwnd_ = nullptr;
+  HMENU menu_ = nullptr;
+  UINT dpi_ = 96;
+  bool placed_ = false;
+  bool destroying_ = false;
+  HFONT dialogFont_ = nullptr;
+  std::vector<std::unique_ptr<Win32Line>> lines_;
+  std::vector<std::unique_ptr<Win32Label>> labels_;
+  std::vector<Control> controls_;
+  std::vector<std::function<void()>> menuCommands_;
+  int cancelControl_ = -1;  // index of the control that Esc and Enter press
+  struct Pen {
+    int widthPx;
+    Colour colour;
+    HPEN pen;
+  };
+  std::vector<Pen> pens_;
+};
+
+}  // namespace morv::win32

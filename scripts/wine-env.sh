@@ -1,0 +1,63 @@
+# Shared by the scripts: a private Wine prefix, the Japanese locale and, where needed, a private
+# virtual display with a window manager. Source it, then call the functions; morv_cleanup ends
+# everything that was started (it is also installed as an EXIT trap by morv_start_display).
+
+MORV_ROOT=${MORV_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+MORV_STARTED_PIDS=()
+
+# morv_wine_env PREFIX_DIR: the environment every Wine call of ours runs in.
+morv_wine_env() {
+  export WINEPREFIX="$1"
+  export WINEARCH=win64
+  # No Mono or Gecko install prompt, which would hang a run without a user.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # Quiet, but a missing DLL still shows.
+  export WINEDEBUG="${WINEDEBUG:--all,err+module}"
+  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+}
+
+# morv_start_display: a virtual display and a window manager, unless MORV_USE_DISPLAY=1 and a
+# display is already there.
+morv_start_display() {
+  if [ "${MORV_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then return 0; fi
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+  MORV_STARTED_PIDS+=($!)
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 100); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  openbox >/dev/null 2>&1 &
+  MORV_STARTED_PIDS+=($!)
+  trap morv_cleanup EXIT
+}
+
+# morv_prepare_prefix DPI: creates the prefix once, starts its wineserver detached from our
+# output (so that nothing waits on it), and sets the screen's DPI.
+morv_prepare_prefix() {
+  local dpi="$1"
+  mkdir -p "$WINEPREFIX"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1 </dev/null
+  fi
+  wineserver -p >/dev/null 2>&1 </dev/null
+  morv_set_dpi "$dpi"
+}
+
+morv_set_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    >/dev/null 2>&1 </dev/null
+}
+
+morv_cleanup() {
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+  local pid
+  for pid in "${MORV_STARTED_PIDS[@]}"; do kill "$pid" >/dev/null 2>&1 || true; done
+  for pid in "${MORV_STARTED_PIDS[@]}"; do wait "$pid" >/dev/null 2>&1 || true; done
+  MORV_STARTED_PIDS=()
+}
