@@ -45,7 +45,8 @@ morv_prepare_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 </dev/null
   fi
-  wineserver -p >/dev/null 2>&1 </dev/null
+  # Already running after wineboot, which is fine.
+  wineserver -p >/dev/null 2>&1 </dev/null || true
   morv_set_dpi "$dpi"
 }
 

@@ -1,0 +1,214 @@
+#include "e2e_support.h"
+
+#include <psapi.h>
+#include <winternl.h>
+
+#include <cstdio>
+
+namespace morv::e2e {
+
+std::wstring TestProgramFolder() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, length);
+  return folder.substr(0, folder.find_last_of(L"\\/"));
+}
+
+std::wstring BuildFolder() {
+  const std::wstring tests = TestProgramFolder();
+  return tests.substr(0, tests.find_last_of(L"\\/"));
+}
+
+std::wstring MorvTimePath() { return BuildFolder() + L"\\morvtime.exe"; }
+
+void SetScreenDpi(DWORD dpi) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &key) == 0) {
+    RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+    RegCloseKey(key);
+  }
+}
+
+Process::~Process() {
+  if (Running()) Terminate();
+  if (info_.hProcess) CloseHandle(info_.hProcess);
+  if (info_.hThread) CloseHandle(info_.hThread);
+}
+
+bool Process::Start(const std::wstring& application, const std::wstring& commandLine,
+                    const std::wstring& folder) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  std::wstring line = commandLine;
+  return CreateProcessW(application.empty() ? nullptr : application.c_str(), line.data(), nullptr,
+                        nullptr, FALSE, 0, nullptr, folder.empty() ? nullptr : folder.c_str(),
+                        &startup, &info_) != FALSE;
+}
+
+bool Process::StartMorvTime() {
+  return Start(MorvTimePath(), L"morvtime.exe", BuildFolder());
+}
+
+bool Process::Running() const {
+  return info_.hProcess != nullptr && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD Process::WaitForExit(DWORD timeoutMs) {
+  if (info_.hProcess == nullptr) return 0;
+  if (WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = 0;
+  GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+void Process::Terminate() {
+  if (info_.hProcess == nullptr) return;
+  TerminateProcess(info_.hProcess, 255);
+  WaitForSingleObject(info_.hProcess, 5000);
+}
+
+std::wstring WindowText(HWND hwnd) {
+  wchar_t text[512] = {};
+  GetWindowTextW(hwnd, text, 512);
+  return text;
+}
+
+namespace {
+
+struct WindowSearch {
+  DWORD processId;
+  std::wstring caption;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (search->processId != 0 && owner != search->processId) return TRUE;
+  if (!IsWindowVisible(hwnd)) return TRUE;
+  if (WindowText(hwnd) == search->caption) search->found.push_back(hwnd);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> WindowsTitled(const std::wstring& caption) {
+  WindowSearch search{0, caption, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForWindow(DWORD processId, const std::wstring& caption, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  do {
+    WindowSearch search{processId, caption, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    if (!search.found.empty()) return search.found.front();
+    Sleep(50);
+  } while (GetTickCount64() < deadline);
+  return nullptr;
+}
+
+SIZE ClientSize(HWND hwnd) {
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  return {client.right - client.left, client.bottom - client.top};
+}
+
+bool Pixels::Dark(int x, int y) const {
+  const std::uint32_t p = at(x, y);
+  return ((p >> 16) & 0xFF) < 0x40 && ((p >> 8) & 0xFF) < 0x40 && (p & 0xFF) < 0x40;
+}
+
+bool Pixels::SavePpm(const std::string& path) const {
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (!out) return false;
+  std::fprintf(out, "P6\n%d %d\n255\n", width, height);
+  for (std::uint32_t p : data) {
+    const unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16),
+                                  static_cast<unsigned char>(p >> 8), static_cast<unsigned char>(p)};
+    std::fwrite(rgb, 1, 3, out);
+  }
+  std::fclose(out);
+  return true;
+}
+
+Pixels CaptureClient(HWND hwnd) {
+  Pixels pixels;
+  const SIZE size = ClientSize(hwnd);
+  if (size.cx <= 0 || size.cy <= 0) return pixels;
+  pixels.width = size.cx;
+  pixels.height = size.cy;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = size.cx;
+  info.bmiHeader.biHeight = -size.cy;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const HDC window = GetDC(hwnd);
+  const HDC memory = CreateCompatibleDC(window);
+  const HBITMAP bitmap = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, size.cx, size.cy, window, 0, 0, SRCCOPY);
+  GdiFlush();
+  const auto* source = static_cast<const std::uint32_t*>(bits);
+  pixels.data.assign(source, source + static_cast<std::size_t>(size.cx) * size.cy);
+  for (auto& p : pixels.data) p &= 0x00FFFFFF;
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(hwnd, window);
+  return pixels;
+}
+
+int GdiObjectCount(HANDLE process) {
+  using QueryProcess = NTSTATUS(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  PROCESS_BASIC_INFORMATION basic{};
+  if (!query || query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) != 0) {
+    return -1;
+  }
+  // PEB->GdiSharedHandleTable on x64.
+  constexpr SIZE_T kTableOffset = 0xF8;
+  ULONG_PTR table = 0;
+  if (!ReadProcessMemory(process, reinterpret_cast<const BYTE*>(basic.PebBaseAddress) + kTableOffset,
+                         &table, sizeof(table), nullptr) ||
+      table == 0) {
+    return static_cast<int>(GetGuiResources(process, GR_GDIOBJECTS));
+  }
+  constexpr std::size_t kEntries = 0x10000, kEntrySize = 24, kTypeOffset = 14;
+  std::vector<unsigned char> entries(kEntries * kEntrySize);
+  SIZE_T read = 0;
+  if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(),
+                         entries.size(), &read)) {
+    return -1;
+  }
+  int live = 0;
+  for (std::size_t i = 0; i < read / kEntrySize; ++i) live += entries[i * kEntrySize + kTypeOffset] != 0;
+  return live;
+}
+
+std::size_t ResidentBytes(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof(counters);
+  if (!GetProcessMemoryInfo(process, &counters, sizeof(counters))) return 0;
+  return counters.WorkingSetSize;
+}
+
+void Pump(DWORD ms) {
+  const ULONGLONG deadline = GetTickCount64() + ms;
+  while (GetTickCount64() < deadline) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+}
+
+}  // namespace morv::e2e

@@ -1,0 +1,73 @@
+// Support for end-to-end tests that run under Wine (or on Windows) against the real
+// morvtime.exe: start it, find its windows, read their pixels, and end it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace morv::e2e {
+
+// The folder of the running test program, and the built program one folder above it.
+std::wstring TestProgramFolder();
+std::wstring BuildFolder();
+std::wstring MorvTimePath();
+
+// Sets the screen DPI that programs started from now on take (HKCU LogPixels).
+void SetScreenDpi(DWORD dpi);
+
+// One started process, ended (if still running) when this object goes.
+class Process {
+ public:
+  Process() = default;
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  ~Process();
+
+  // Starts application with the given command line in folder; false if it could not start.
+  bool Start(const std::wstring& application, const std::wstring& commandLine,
+             const std::wstring& folder);
+  // Starts morvtime.exe from the build folder, as a user would from the release folder.
+  bool StartMorvTime();
+  DWORD id() const { return info_.dwProcessId; }
+  HANDLE handle() const { return info_.hProcess; }
+  bool Running() const;
+  // Waits for the process to end; returns its exit code, or STILL_ACTIVE on timeout.
+  DWORD WaitForExit(DWORD timeoutMs);
+  void Terminate();
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+// A visible top-level window of the process whose title is caption (all windows of any
+// process when processId is 0), waiting up to timeoutMs; nullptr if none appears.
+HWND WaitForWindow(DWORD processId, const std::wstring& caption, DWORD timeoutMs = 15000);
+// Every visible top-level window with this title, of any process.
+std::vector<HWND> WindowsTitled(const std::wstring& caption);
+std::wstring WindowText(HWND hwnd);
+SIZE ClientSize(HWND hwnd);
+
+// The client area's pixels as 0x00RRGGBB, read back from the window's own device context.
+struct Pixels {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> data;
+  std::uint32_t at(int x, int y) const { return data[static_cast<std::size_t>(y) * width + x]; }
+  bool Dark(int x, int y) const;  // nearly black
+  bool SavePpm(const std::string& path) const;  // for looking at a failure
+};
+Pixels CaptureClient(HWND hwnd);
+
+// Live GDI objects of another process, counted in its GDI handle table (Wine keeps no other
+// count; on Windows GetGuiResources answers).
+int GdiObjectCount(HANDLE process);
+// Working set of another process, in bytes.
+std::size_t ResidentBytes(HANDLE process);
+
+// Runs the calling thread's message queue for ms milliseconds.
+void Pump(DWORD ms);
+
+}  // namespace morv::e2e
