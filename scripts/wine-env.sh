@@ -20,12 +20,21 @@ morv_wine_env() {
 # display is already there.
 morv_start_display() {
   if [ "${MORV_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then return 0; fi
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-  done
-  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display number itself and writes it to the file, so that runs side by
+  # side never race for the same one.
+  local numberFile
+  numberFile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
   MORV_STARTED_PIDS+=($!)
+  trap morv_cleanup EXIT
+  local n=""
+  for _ in $(seq 1 100); do
+    n=$(cat "$numberFile")
+    [ -n "$n" ] && break
+    sleep 0.1
+  done
+  rm -f "$numberFile"
+  [ -n "$n" ] || { echo "wine-env: Xvfb did not start" >&2; return 1; }
   export DISPLAY=":$n"
   local i
   for i in $(seq 1 100); do
@@ -34,7 +43,6 @@ morv_start_display() {
   done
   openbox >/dev/null 2>&1 &
   MORV_STARTED_PIDS+=($!)
-  trap morv_cleanup EXIT
 }
 
 # morv_prepare_prefix DPI: creates the prefix once, starts its wineserver detached from our

@@ -19,5 +19,14 @@ TEST(ClockWindow, HasTheExactClientSizeAt120Dpi) {
   EXPECT_EQ(size.cy, 112);
 }
 
+TEST(ClockWindow, AboutCommandOpensTheDialogThroughTheMenuBar) {
+  Process clock;
+  ASSERT_TRUE(clock.StartMorvTime());
+  const HWND window = WaitForWindow(clock.id(), kClockCaption);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(ChooseMenuCommand(window, 1));
+  EXPECT_NE(WaitForWindow(clock.id(), L"ﾊﾞｰｼﾞｮﾝ情報 MorvTime", 5000), nullptr);
+}
+
 }  // namespace
 }  // namespace morv::e2e

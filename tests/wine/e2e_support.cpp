@@ -199,6 +199,34 @@ std::size_t ResidentBytes(HANDLE process) {
   return counters.WorkingSetSize;
 }
 
+void PressKey(WORD virtualKey) {
+  INPUT input[2] = {};
+  input[0].type = INPUT_KEYBOARD;
+  input[0].ki.wVk = virtualKey;
+  input[1] = input[0];
+  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, input, sizeof(INPUT));
+  Sleep(60);  // let the target process take the key before the next one
+}
+
+bool ActivateWindow(HWND window, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  do {
+    SetForegroundWindow(window);
+    if (GetForegroundWindow() == window) return true;
+    Sleep(50);
+  } while (GetTickCount64() < deadline);
+  return false;
+}
+
+bool ChooseMenuCommand(HWND window, int index) {
+  if (!ActivateWindow(window)) return false;
+  PressKey(VK_F10);
+  for (int i = 0; i < index; ++i) PressKey(VK_RIGHT);
+  PressKey(VK_RETURN);
+  return true;
+}
+
 void Pump(DWORD ms) {
   const ULONGLONG deadline = GetTickCount64() + ms;
   while (GetTickCount64() < deadline) {

@@ -67,6 +67,15 @@ int GdiObjectCount(HANDLE process);
 // Working set of another process, in bytes.
 std::size_t ResidentBytes(HANDLE process);
 
+// Real keyboard input to whatever window has the focus.
+void PressKey(WORD virtualKey);
+// Brings window to the foreground, waiting until it is there; false if it never gets there.
+bool ActivateWindow(HWND window, DWORD timeoutMs = 5000);
+// Chooses the command at position index (0 = leftmost) of window's menu bar with the keyboard,
+// as a user would: F10, Right arrow index times, Enter. Another process cannot read a window's
+// menu under Wine, so this does not look at it.
+bool ChooseMenuCommand(HWND window, int index);
+
 // Runs the calling thread's message queue for ms milliseconds.
 void Pump(DWORD ms);
 
