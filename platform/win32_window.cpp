@@ -26,7 +26,7 @@ bool AxisAligned(const Win32Line& line) { return line.from.x == line.to.x || lin
 
 // A dialog template with no controls: the dialog manager provides keyboard navigation, the
 // default button and the dialog's system colours, and the controls are added afterwards.
-struct EmptyDialogTemplate {
+struct alignas(4) EmptyDialogTemplate {  // templates must be DWORD-aligned
   DLGTEMPLATE header;
   WORD menu = 0;
   WORD windowClass = 0;
