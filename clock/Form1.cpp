@@ -22,7 +22,17 @@ void Form1::Show() {
   spec.frame = Frame::Sizable;
   spec.hasMenuBar = true;
   window_ = platform_.OpenWindow(spec, [this] { Unload(); });
+  try {
+    Populate();
+  } catch (...) {
+    // A window without all its lines, its menu or its timer would show a wrong or frozen
+    // face: close it again, so that only the caller's report of the failure remains.
+    Unload();
+    throw;
+  }
+}
 
+void Form1::Populate() {
   std::array<DigitBox*, 6> boxes{&hou1, &hou2, &min1, &min2, &sec1, &sec2};
   for (std::size_t b = 0; b < boxes.size(); ++b) {
     const layout::BoxColumn& column = layout::kBoxes[b];

@@ -44,6 +44,8 @@ class Form1 {
   // Bit `bit` of the upper-case hexadecimal digit; empty for any other digit text or bit.
   static std::optional<bool> GetHexBit(const std::string& digit, int bit);
   void UpdatePair(DigitBox& high, DigitBox& low, const std::string& text);
+  // Adds the lines, the menu and the timer to the new window and shows it.
+  void Populate();
   void Unload();
 
   Platform& platform_;

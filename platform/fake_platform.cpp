@@ -35,6 +35,10 @@ FakeWindow::~FakeWindow() {
 }
 
 Line& FakeWindow::AddLine(Point from, Point to, int widthPx, Colour colour, bool visible) {
+  const int limit = platform_.faults.linesBeforeFailure;
+  if (limit >= 0 && static_cast<int>(lines.size()) >= limit) {
+    throw PlatformError("the drawing resources could not be created");
+  }
   lines.push_back(std::make_unique<FakeLine>(*this, from, to, widthPx, colour, visible));
   return *lines.back();
 }
@@ -61,6 +65,7 @@ void FakeWindow::AddMenuCommand(const std::string& caption, std::function<void()
 }
 
 void FakeWindow::StartTimer(int intervalMs, std::function<void()> onTick) {
+  if (platform_.faults.startTimer) throw PlatformError("the timer could not be created");
   timerIntervalMs = intervalMs;
   onTick_ = std::move(onTick);
 }
@@ -171,6 +176,7 @@ long FakeRegistry::CloseKey(RegKey key) {
 
 std::unique_ptr<Window> FakePlatform::OpenWindow(const WindowSpec& spec,
                                                  std::function<void()> onCloseRequest) {
+  if (faults.openWindow) throw PlatformError("the window could not be created");
   return std::make_unique<FakeWindow>(*this, spec, std::move(onCloseRequest));
 }
 
@@ -178,6 +184,11 @@ bool FakePlatform::StartProgram(const std::string& program, const std::string& a
                                 ProgramSearch search) {
   started.push_back({program, arguments, search});
   return startSucceeds && !program.empty();
+}
+
+void FakePlatform::ShowMessage(const std::string& text) {
+  messages.push_back(text);
+  windowsOpenAtMessage.push_back(OpenWindowCount());
 }
 
 std::string FakePlatform::FindFile(const std::string& path) {

@@ -152,7 +152,7 @@ class FakePlatform final : public Platform {
   LocalTime Now() override { return now; }
   bool StartProgram(const std::string& program, const std::string& arguments,
                     ProgramSearch search) override;
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowMessage(const std::string& text) override;
   std::string FindFile(const std::string& path) override;
   Registry& registry() override { return fakeRegistry; }
   std::string FromSystemCodePage(const std::string& bytes) override;
@@ -163,10 +163,20 @@ class FakePlatform final : public Platform {
   // The program goes on while any of its windows is open.
   bool Running() const { return !windows_.empty(); }
 
+  // Faults a test can inject; each makes the call throw PlatformError, as the Win32 backend
+  // does when the system refuses the window, the timer or a drawing resource.
+  struct Faults {
+    bool openWindow = false;
+    bool startTimer = false;
+    int linesBeforeFailure = -1;  // AddLine fails once this many lines exist (-1: never)
+  };
+  Faults faults;
+
   LocalTime now;
   std::vector<StartedProgram> started;
   bool startSucceeds = true;
   std::vector<std::string> messages;
+  std::vector<int> windowsOpenAtMessage;  // how many windows were open as each message showed
   std::set<std::string> files;       // FindFile finds these (exact path, case-sensitive)
   std::vector<std::string> lookedUp;  // paths given to FindFile
   bool findFileThrows = false;

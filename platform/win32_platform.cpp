@@ -17,11 +17,14 @@ void Win32Platform::WindowCreated(Win32Window& window) { windows_.push_back(&win
 
 void Win32Platform::WindowDestroyed(Win32Window& window) {
   windows_.erase(std::remove(windows_.begin(), windows_.end(), &window), windows_.end());
-  if (windows_.empty()) PostQuitMessage(0);
+  // Only a running loop is told to end: a quit message left in the queue before the loop
+  // starts would close the next message box at once (the start-up failure report).
+  if (windows_.empty() && running_) PostQuitMessage(0);
 }
 
 int Win32Platform::Run() {
   if (windows_.empty()) return 0;
+  running_ = true;
   MSG msg{};
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     // Dialogs get Tab, Enter, Esc and their mnemonics from the dialog manager.

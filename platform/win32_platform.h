@@ -34,6 +34,7 @@ class Win32Platform final : public Platform {
 
  private:
   std::vector<Win32Window*> windows_;
+  bool running_ = false;
   Win32Registry registry_;
 };
 

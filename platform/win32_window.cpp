@@ -111,7 +111,15 @@ Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& spec,
     if (hwnd_ == nullptr && menu_ != nullptr) DestroyMenu(menu_);
   }
   if (hwnd_ == nullptr) throw PlatformError("the window could not be created");
-  platform_.WindowCreated(*this);
+  try {
+    platform_.WindowCreated(*this);
+  } catch (...) {
+    // No destructor runs for a constructor that throws: the window, which points back at this
+    // object, must go now.
+    destroying_ = true;
+    DestroyWindow(hwnd_);
+    throw;
+  }
   dpi_ = DpiForWindow(hwnd_);
   dialogFont_ = CreateMessageFont(dpi_);
   FitClientSize();
