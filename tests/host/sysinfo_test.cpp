@@ -59,7 +59,49 @@ TEST(StartSysInfo, SecondValueIsUsedWhenTheToolIsInItsFolder) {
   l.Run();
   l.ExpectStarted("C:\\Tools\\システム\\MSINFO32.EXE");
   EXPECT_EQ(l.platform.lookedUp, std::vector<std::string>{"C:\\Tools\\システム\\MSINFO32.EXE"});
+  EXPECT_EQ(l.registry.lastAccess, kKeyQueryValue);  // the second key too
   l.ExpectAllKeysClosed();
+}
+
+// A first key or value that cannot be read (as KEY_ALL_ACCESS is refused to a standard user)
+// is no error of its own: the second value is tried.
+TEST(StartSysInfo, UnreadableFirstValueFallsBackToTheSecond) {
+  for (const long failure : {kErrorAccessDenied, kErrorFileNotFound, kErrorMoreData}) {
+    Launcher l;
+    if (failure == kErrorAccessDenied) {
+      l.registry.AddKey(kPathKey, kErrorAccessDenied);
+    } else {
+      l.registry.SetValue(kPathKey, "PATH", {failure, kRegSz, ""});
+    }
+    l.registry.SetString(kFolderKey, "MSINFO", "C:\\Tools");
+    l.platform.files.insert("C:\\Tools\\MSINFO32.EXE");
+    l.Run();
+    l.ExpectStarted("C:\\Tools\\MSINFO32.EXE");
+    l.ExpectAllKeysClosed();
+  }
+}
+
+TEST(StartSysInfo, ToolFromTheSecondValueThatFailsToStartShowsTheMessage) {
+  Launcher l;
+  l.registry.SetString(kFolderKey, "MSINFO", "C:\\Tools");
+  l.platform.files.insert("C:\\Tools\\MSINFO32.EXE");
+  l.platform.startSucceeds = false;
+  l.Run();
+  ASSERT_EQ(l.platform.started.size(), 1u);
+  EXPECT_EQ(l.platform.started[0].program, "C:\\Tools\\MSINFO32.EXE");
+  l.ExpectMessageOnly();
+}
+
+// A second value of another type leaves the path as the failed first read left it, empty, so
+// only the bare file name is looked for.
+TEST(StartSysInfo, SecondValueOfAnotherTypeLooksForTheBareFileName) {
+  Launcher l;
+  l.registry.SetValue(kFolderKey, "MSINFO", {kErrorSuccess, 3 /* REG_BINARY */, std::string("C:\\Tools\0", 9)});
+  l.platform.files.insert("C:\\Tools\\MSINFO32.EXE");
+  l.Run();
+  EXPECT_EQ(l.platform.lookedUp, std::vector<std::string>{"\\MSINFO32.EXE"});
+  EXPECT_TRUE(l.platform.started.empty());
+  l.ExpectMessageOnly();
 }
 
 TEST(StartSysInfo, SecondValueWithoutTheFileShowsTheMessage) {
@@ -142,6 +184,16 @@ TEST(GetKeyValue, FailsWithAnEmptyTextWhenTheKeyOrValueIsMissingOrDenied) {
   }
 }
 
+TEST(GetKeyValue, RaisesAnErrorForAValueWithoutAZeroInTheBufferAndClosesTheKey) {
+  Launcher l;
+  for (const std::uint32_t type : {kRegSz, kRegDword, 3u /* REG_BINARY */}) {
+    l.registry.SetValue("K", "V", {kErrorSuccess, type, std::string(1024, '\x83')});
+    std::string text;
+    EXPECT_ANY_THROW(l.about.GetKeyValue(kHkeyLocalMachine, "K", "V", text)) << type;
+    l.ExpectAllKeysClosed();
+  }
+}
+
 TEST(GetKeyValue, ReadsTextsUpToTheirFirstZero) {
   Launcher l;
   l.registry.SetValue("K", "V", {kErrorSuccess, kRegSz, std::string("abc\0def\0", 8)});
@@ -155,6 +207,14 @@ TEST(GetKeyValue, ReadsTextsUpToTheirFirstZero) {
   l.registry.SetValue("K", "L", {kErrorSuccess, kRegSz, std::string(1023, 'y')});
   EXPECT_TRUE(l.about.GetKeyValue(kHkeyLocalMachine, "K", "L", text));
   EXPECT_EQ(text, std::string(1023, 'y'));
+  // The full buffer with its terminator in the last byte.
+  l.registry.SetValue("K", "F", {kErrorSuccess, kRegSz, std::string(1023, 'z') + std::string(1, '\0')});
+  EXPECT_TRUE(l.about.GetKeyValue(kHkeyLocalMachine, "K", "F", text));
+  EXPECT_EQ(text, std::string(1023, 'z'));
+  // Half-width katakana, single bytes in code page 932.
+  l.registry.SetValue("K", "H", {kErrorSuccess, kRegSz, std::string("\xbc\xbd\xc3\xd1\0", 5)});
+  EXPECT_TRUE(l.about.GetKeyValue(kHkeyLocalMachine, "K", "H", text));
+  EXPECT_EQ(text, "ｼｽﾃﾑ");
   l.ExpectAllKeysClosed();
 }
 
@@ -171,6 +231,12 @@ TEST(GetKeyValue, GivesNumbersAsDecimalText) {
     EXPECT_TRUE(l.about.GetKeyValue(kHkeyLocalMachine, "K", "D", text));
     EXPECT_EQ(text, expected);
   }
+  // Data shorter than four bytes: the rest of the buffer is zero.
+  l.registry.SetValue("K", "S", {kErrorSuccess, kRegDword, std::string("\x05\x01", 2)});
+  std::string text = "previous";
+  EXPECT_TRUE(l.about.GetKeyValue(kHkeyLocalMachine, "K", "S", text));
+  EXPECT_EQ(text, "261");
+  l.ExpectAllKeysClosed();
 }
 
 TEST(GetKeyValue, LeavesTheTextAsItWasForOtherTypes) {
@@ -182,46 +248,119 @@ TEST(GetKeyValue, LeavesTheTextAsItWasForOtherTypes) {
   l.ExpectAllKeysClosed();
 }
 
-// Random values of every size, type and content: never a crash, never more than the buffer
-// read, every key closed, and always exactly one start or exactly one message.
+// Through the dialog's button: one outcome per click, and the dialog stays open either way.
+TEST(SysInfoButton, StartsTheToolOrShowsTheMessageAndKeepsTheDialogOpen) {
+  Launcher l;
+  l.registry.SetString(kPathKey, "PATH", "C:\\Tools\\MSINFO32.EXE");
+  l.about.Show();
+  fake::FakeWindow* dialog = l.platform.FindWindow("ﾊﾞｰｼﾞｮﾝ情報 MorvTime");
+  ASSERT_NE(dialog, nullptr);
+  dialog->Click("ｼｽﾃﾑ情報(&S)...");
+  l.ExpectStarted("C:\\Tools\\MSINFO32.EXE");
+  l.platform.startSucceeds = false;
+  dialog->Click("ｼｽﾃﾑ情報(&S)...");
+  EXPECT_EQ(l.platform.started.size(), 2u);
+  l.ExpectMessageOnly();
+  EXPECT_TRUE(l.about.Loaded());
+  EXPECT_EQ(l.platform.FindWindow("ﾊﾞｰｼﾞｮﾝ情報 MorvTime"), dialog);
+  EXPECT_TRUE(dialog->shown);
+}
+
+// Random values of every size, type and content, including code page 932 text cut in the
+// middle of a character and values that fill the buffer without a zero. Whatever the registry
+// holds: no crash, nothing read past the buffer (the Linux debug build runs under
+// AddressSanitizer), every key closed, a first value that was read keeps the second unread,
+// only the tool's file is looked for, and the end is exactly one start or exactly one message.
 TEST(StartSysInfo, AnyRegistryContentEndsInExactlyOneOutcome) {
   std::mt19937 random(20261207);
-  auto randomValue = [&random]() {
+  auto pick = [&random](std::size_t count) { return static_cast<std::size_t>(random() % count); };
+  auto randomValue = [&]() {
     fake::FakeRegistry::Value value;
-    const std::uint32_t types[] = {0, kRegSz, 2, 3, kRegDword, 7, 11};
-    value.type = types[random() % 7];
+    const std::uint32_t types[] = {0, kRegSz, kRegSz, 2, 3, kRegDword, 7, 11};
+    value.type = types[pick(8)];
     const long results[] = {kErrorSuccess, kErrorSuccess, kErrorSuccess, kErrorFileNotFound,
                             kErrorAccessDenied};
-    value.queryResult = results[random() % 5];
-    const std::size_t sizes[] = {0, 1, 4, 20, 1023, 1024, 1025, 4096};
-    const std::size_t size = sizes[random() % 8];
-    for (std::size_t i = 0; i < size; ++i) {
-      switch (random() % 4) {
-        case 0: value.bytes.push_back('\0'); break;
-        case 1: value.bytes.push_back(static_cast<char>('A' + random() % 26)); break;
-        case 2:  // a code page 932 double-byte character, or half of one
-          value.bytes.push_back(static_cast<char>(0x81 + random() % 0x1F));
-          value.bytes.push_back(static_cast<char>(0x40 + random() % 0xBC));
+    value.queryResult = results[pick(5)];
+    const std::size_t sizes[] = {0, 1, 2, 4, 5, 20, 1022, 1023, 1024, 1025, 4096};
+    const std::size_t size = sizes[pick(11)];
+    const bool withZeros = pick(3) != 0;  // else a value that may fill the buffer unterminated
+    while (value.bytes.size() < size) {
+      switch (pick(5)) {
+        case 0:
+          if (withZeros) value.bytes.push_back('\0');
           break;
-        default: value.bytes.push_back(static_cast<char>(random() % 256)); break;
+        case 1: value.bytes.push_back(static_cast<char>('A' + pick(26))); break;
+        case 2:  // a code page 932 double-byte character, or its lead byte alone at the end
+          value.bytes.push_back(static_cast<char>(0x81 + pick(0x1F)));
+          value.bytes.push_back(static_cast<char>(0x40 + pick(0xBD)));
+          break;
+        case 3: value.bytes.push_back(static_cast<char>(0xA1 + pick(0x3F))); break;  // half-width
+        default: value.bytes.push_back(static_cast<char>(1 + pick(255))); break;
       }
     }
+    value.bytes.resize(size);
     return value;
   };
-  for (int round = 0; round < 3000; ++round) {
+  int starts = 0, messages = 0, unterminated = 0, fromFolder = 0;
+  for (int round = 0; round < 4000; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
     Launcher l;
-    if (random() % 4 != 0) l.registry.SetValue(kPathKey, "PATH", randomValue());
-    if (random() % 4 != 0) l.registry.SetValue(kFolderKey, "MSINFO", randomValue());
-    if (random() % 5 == 0) l.registry.AddKey(kPathKey, kErrorAccessDenied);
-    if (random() % 2 == 0) l.platform.startSucceeds = false;
+    const bool hasPath = pick(4) != 0;
+    const bool pathDenied = pick(6) == 0;
+    fake::FakeRegistry::Value path;
+    if (hasPath) l.registry.SetValue(kPathKey, "PATH", path = randomValue());
+    if (pathDenied) l.registry.AddKey(kPathKey, kErrorAccessDenied);
+    if (pick(4) != 0) {
+      const fake::FakeRegistry::Value folder = randomValue();
+      l.registry.SetValue(kFolderKey, "MSINFO", folder);
+      // Sometimes the tool is there: in the folder the value's text names, as the system code
+      // page turns it into text.
+      const auto zero = folder.bytes.find('\0');
+      if (folder.type == kRegSz && zero != std::string::npos && zero < 1024 && pick(2) == 0) {
+        l.platform.files.insert(l.platform.FromSystemCodePage(folder.bytes.substr(0, zero)) +
+                                "\\MSINFO32.EXE");
+      }
+    }
+    l.platform.startSucceeds = pick(4) != 0;
     l.Run();
-    const std::size_t startedOk = l.platform.startSucceeds ? l.platform.started.size() : 0;
-    const std::size_t messages = l.platform.messages.size();
-    ASSERT_EQ(messages + (startedOk > 0 && !l.platform.started.back().program.empty() ? 1 : 0), 1u)
-        << "round " << round;
+
+    const bool started = !l.platform.started.empty() && l.platform.startSucceeds &&
+                         !l.platform.started.back().program.empty();
     ASSERT_LE(l.platform.started.size(), 1u);
-    ASSERT_TRUE(l.registry.openKeys.empty()) << "round " << round;
+    ASSERT_EQ(l.platform.messages.size() + (started ? 1u : 0u), 1u);
+    if (!l.platform.messages.empty()) {
+      ASSERT_EQ(l.platform.messages[0], kUnavailable);
+    }
+    ASSERT_TRUE(l.registry.openKeys.empty());
+    ASSERT_LE(l.platform.lookedUp.size(), 1u);
+    for (const std::string& looked : l.platform.lookedUp) {
+      ASSERT_EQ(looked.substr(looked.size() - 13), "\\MSINFO32.EXE");
+    }
+    const bool pathRead = hasPath && !pathDenied && path.queryResult == kErrorSuccess &&
+                          path.bytes.size() <= 1024;
+    if (pathRead) {
+      for (const std::string& call : l.registry.calls) {
+        ASSERT_EQ(call.find(kFolderKey), std::string::npos) << call;
+      }
+      ASSERT_TRUE(l.platform.lookedUp.empty());
+      const bool terminated = path.bytes.find('\0') != std::string::npos || path.bytes.size() < 1024;
+      unterminated += !terminated;
+      if (!terminated) {
+        ASSERT_TRUE(l.platform.started.empty());
+      }
+    }
+    if (started && !l.platform.lookedUp.empty()) {
+      ASSERT_EQ(l.platform.started[0].program, l.platform.lookedUp[0]);
+      ++fromFolder;
+    }
+    starts += started;
+    messages += !started;
   }
+  // The random mix reaches every kind of outcome.
+  EXPECT_GT(starts, 100);
+  EXPECT_GT(messages, 100);
+  EXPECT_GT(unterminated, 20);
+  EXPECT_GT(fromFolder, 20);
 }
 
 }  // namespace
