@@ -40,7 +40,9 @@ ATOM RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = proc;
   wc.hInstance = instance;
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  // The icon's one image as drawn, 32 x 32; LoadIconW would stretch it to the system's icon
+  // size (40 pixels at 120 DPI) and blur the X.
+  wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0));
   wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXSMICON),
                                              GetSystemMetrics(SM_CYSMICON), 0));
