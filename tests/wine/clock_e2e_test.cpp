@@ -1,20 +1,143 @@
-// The real clock window under Wine: its size at the screen's DPI and the time it shows.
+// The real clock window under Wine: its size at the screen's DPI, and the time it shows, read
+// back from its pixels alone.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstring>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "clock_face_pixels.h"
 #include "e2e_support.h"
 
 namespace morv::e2e {
 namespace {
 
 const wchar_t kClockCaption[] = L"MORV時計（デジタル）";
+constexpr int kTestDpi = 120;  // the DPI the test environment runs at
 
-TEST(ClockWindow, HasTheExactClientSizeAt120Dpi) {
-  SetScreenDpi(120);
-  Process clock;
-  ASSERT_TRUE(clock.StartMorvTime());
-  const HWND window = WaitForWindow(clock.id(), kClockCaption);
-  ASSERT_NE(window, nullptr);
-  const SIZE size = ClientSize(window);
+// Sets the screen DPI for the processes started while it lives, and puts the test
+// environment's DPI back afterwards, whatever the test's outcome.
+class ScreenDpi {
+ public:
+  explicit ScreenDpi(int dpi) { SetScreenDpi(static_cast<DWORD>(dpi)); }
+  ~ScreenDpi() { SetScreenDpi(kTestDpi); }
+  ScreenDpi(const ScreenDpi&) = delete;
+  ScreenDpi& operator=(const ScreenDpi&) = delete;
+};
+
+// The face's time may lag the local time read just before the capture by up to one timer
+// interval (and a busy machine), so it may show the second before; it never runs ahead of the
+// time read just after.
+bool ShowsCurrentTime(const TimeOfDay& shown, const TimeOfDay& before, const TimeOfDay& after) {
+  constexpr int kDay = 24 * 60 * 60;
+  const int behind = (before.SecondsOfDay() - shown.SecondsOfDay() + kDay) % kDay;
+  const int ahead = (shown.SecondsOfDay() - before.SecondsOfDay() + kDay) % kDay;
+  const int span = (after.SecondsOfDay() - before.SecondsOfDay() + kDay) % kDay;
+  return behind <= 1 || ahead <= span;
+}
+
+std::string FailureImagePath(const char* name) {
+  const std::wstring folder = TestProgramFolder();
+  return std::string(folder.begin(), folder.end()) + "\\" + name + ".ppm";
+}
+
+// One look at the face: the pixels, the sides read from them, and the local time around it.
+struct Reading {
+  TimeOfDay before;
+  Pixels pixels;
+  TimeOfDay after;
+  std::optional<SideMask> sides;
+  std::string mismatch;  // "" when every pixel agrees with the sides read
+
+  bool Current() const {
+    return sides && mismatch.empty() && ShowsCurrentTime(TimeForSides(*sides), before, after);
+  }
+  std::string Describe() const {
+    if (!sides) return "the capture is too small to read the face";
+    return "shows " + TimeForSides(*sides).Text() + " between " + before.Text() + " and " +
+           after.Text() + (mismatch.empty() ? "" : "; " + mismatch);
+  }
+};
+
+Reading Read(HWND window, const ClockFacePixels& face) {
+  Reading reading;
+  reading.before = LocalTimeOfDay();
+  reading.pixels = CaptureClient(window);
+  reading.after = LocalTimeOfDay();
+  reading.sides = face.ReadSides(reading.pixels);
+  if (reading.sides) reading.mismatch = face.Compare(reading.pixels, *reading.sides);
+  return reading;
+}
+
+// Waits until the window shows the current time (its first tick has been painted, or a resize
+// has been repainted); returns the last reading either way.
+Reading WaitForCurrentFace(HWND window, const ClockFacePixels& face, DWORD timeoutMs = 5000) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  Reading reading = Read(window, face);
+  while (!reading.Current() && GetTickCount64() < deadline) {
+    Sleep(100);
+    reading = Read(window, face);
+  }
+  return reading;
+}
+
+// Watches the running face over several seconds: every look must read as the current time with
+// every pixel in place, and the time must move on. Returns the readings.
+std::vector<Reading> WatchTheFace(HWND window, const ClockFacePixels& face, const char* name) {
+  std::vector<Reading> readings;
+  const Reading first = WaitForCurrentFace(window, face);
+  EXPECT_TRUE(first.Current()) << first.Describe();
+  if (!first.Current()) {
+    first.pixels.SavePpm(FailureImagePath(name));
+    return readings;
+  }
+  std::set<int> shown;
+  const ULONGLONG deadline = GetTickCount64() + 20000;
+  while (shown.size() < 3 && GetTickCount64() < deadline) {
+    Reading reading = Read(window, face);
+    EXPECT_TRUE(reading.Current()) << reading.Describe();
+    if (!reading.Current()) {
+      reading.pixels.SavePpm(FailureImagePath(name));
+      break;
+    }
+    shown.insert(TimeForSides(*reading.sides).SecondsOfDay());
+    readings.push_back(std::move(reading));
+    Sleep(350);
+  }
+  EXPECT_GE(shown.size(), 3u) << "the face did not move on from second to second";
+  return readings;
+}
+
+struct RunningClock {
+  Process process;
+  HWND window = nullptr;
+  bool Start() {
+    if (!process.StartMorvTime()) return false;
+    window = WaitForWindow(process.id(), kClockCaption);
+    return window != nullptr;
+  }
+};
+
+// The DPI set in the registry reaches the processes started afterwards, and the client area is
+// 7740 x 1344 twips at that DPI; the next process started after the reset is back at 120.
+// (Under Wine, GetDpiForWindow on another process's window answers the caller's own DPI, so
+// the client size is what shows the DPI the clock took.)
+TEST(ClockWindow, ClientSizeFollowsTheScreenDpi) {
+  {
+    ScreenDpi dpi(96);
+    RunningClock clock;
+    ASSERT_TRUE(clock.Start());
+    const SIZE size = ClientSize(clock.window);
+    EXPECT_EQ(size.cx, 516);  // MulDiv(7740, 96, 1440)
+    EXPECT_EQ(size.cy, 90);   // MulDiv(1344, 96, 1440), rounded
+  }
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
+  const SIZE size = ClientSize(clock.window);
   EXPECT_EQ(size.cx, 645);
   EXPECT_EQ(size.cy, 112);
 }
@@ -26,6 +149,318 @@ TEST(ClockWindow, AboutCommandOpensTheDialogThroughTheMenuBar) {
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(ChooseMenuCommand(window, 1));
   EXPECT_NE(WaitForWindow(clock.id(), L"ﾊﾞｰｼﾞｮﾝ情報 MorvTime", 5000), nullptr);
+}
+
+TEST(ClockFace, ShowsTheCurrentTimeAt120Dpi) {
+  ScreenDpi dpi(120);
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
+  const ClockFacePixels face(120);
+  ASSERT_EQ(ClientSize(clock.window).cx, face.Width());
+  const std::vector<Reading> readings = WatchTheFace(clock.window, face, "face120");
+  ASSERT_FALSE(readings.empty());
+
+  // Each box is 80 pixels square: every side shown runs 80 pixels between the centre lines of
+  // the sides across it, plus the line's 5-pixel width.
+  int measured = 0;
+  for (const Reading& reading : readings) {
+    for (int b = 0; b < 6; ++b) {
+      const ClockFacePixels::Box box = face.BoxAt(b);
+      const int midX = (box.left + box.right) / 2, midY = (box.top + box.bottom) / 2;
+      const SideMask sides = *reading.sides >> (4 * b);
+      // Bit k: bottom, right, top, left; each measured through its middle, along itself.
+      const std::array<POINT, 4> middles{{{midX, box.bottom}, {box.right, midY}, {midX, box.top},
+                                          {box.left, midY}}};
+      for (int k = 0; k < 4; ++k) {
+        if (((sides >> k) & 1) == 0) continue;
+        const POINT& p = middles[static_cast<std::size_t>(k)];
+        EXPECT_EQ(ClockFacePixels::DarkRun(reading.pixels, p.x, p.y, k % 2 == 0), 85)
+            << "box " << b << ", side " << k;
+        ++measured;
+      }
+    }
+  }
+  EXPECT_GT(measured, 0);
+
+  // The colon strokes stand midway between the neighbouring boxes' facing sides, 5 pixels wide
+  // and 10 pixels long between their end points.
+  const Pixels& pixels = readings.back().pixels;
+  const std::array<std::pair<int, int>, 2> gaps{{{1, 2}, {3, 4}}};
+  for (const auto& [leftBox, rightBox] : gaps) {
+    const int from = face.BoxAt(leftBox).right + 3, to = face.BoxAt(rightBox).left - 3;
+    for (const int strokeMiddle : {35, 65}) {  // y between 360 and 480, 720 and 840 twips
+      int first = -1, last = -1;
+      for (int x = from; x <= to; ++x) {
+        if (pixels.at(x, strokeMiddle) != LineColour()) continue;
+        if (first < 0) first = x;
+        last = x;
+      }
+      ASSERT_GE(first, 0) << "no colon stroke between boxes " << leftBox << " and " << rightBox;
+      EXPECT_EQ(last - first + 1, 5);
+      EXPECT_EQ(first + last, face.BoxAt(leftBox).right + face.BoxAt(rightBox).left)
+          << "the stroke is not midway between the boxes";
+      EXPECT_EQ(ClockFacePixels::DarkRun(pixels, (first + last) / 2, strokeMiddle, false), 15);
+    }
+  }
+}
+
+TEST(ClockFace, ShowsTheCurrentTimeAt96Dpi) {
+  ScreenDpi dpi(96);
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
+  const ClockFacePixels face(96);
+  const SIZE size = ClientSize(clock.window);
+  ASSERT_EQ(size.cx, face.Width());
+  ASSERT_EQ(size.cy, face.Height());
+  EXPECT_FALSE(WatchTheFace(clock.window, face, "face96").empty());
+}
+
+// Resizes the window's frame so that its client area grows by dx, dy; waits until it has.
+SIZE ResizeClient(HWND window, int dx, int dy) {
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  const SIZE before = ClientSize(window);
+  SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + dx, frame.bottom - frame.top + dy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const ULONGLONG deadline = GetTickCount64() + 5000;
+  SIZE size = ClientSize(window);
+  while (size.cx == before.cx && GetTickCount64() < deadline) {
+    Sleep(50);
+    size = ClientSize(window);
+  }
+  return size;
+}
+
+TEST(ClockFace, EnlargingTheWindowKeepsTheGlyphsInPlaceOnAPlainFace) {
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
+  const ClockFacePixels face(120);
+  ASSERT_TRUE(WaitForCurrentFace(clock.window, face).Current());
+
+  const SIZE size = ResizeClient(clock.window, 300, 200);
+  ASSERT_GE(size.cx, face.Width() + 250);
+  ASSERT_GE(size.cy, face.Height() + 150);
+  // Every pixel of the larger area is compared: the glyphs at their old pixels, and the face
+  // colour everywhere else, including all of the new area.
+  const Reading reading = WaitForCurrentFace(clock.window, face);
+  EXPECT_TRUE(reading.Current()) << reading.Describe();
+  EXPECT_EQ(reading.pixels.width, size.cx);
+  if (!reading.Current()) reading.pixels.SavePpm(FailureImagePath("enlarged"));
+}
+
+TEST(ClockFace, ShrinkingTheWindowClipsTheGlyphsWithoutScaling) {
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
+  const ClockFacePixels face(120);
+  ASSERT_TRUE(WaitForCurrentFace(clock.window, face).Current());
+
+  // About three and a half boxes and the upper part of the boxes stay visible.
+  const SIZE size = ResizeClient(clock.window, -330, -40);
+  ASSERT_LT(size.cx, face.Width());
+  ASSERT_LT(size.cy, face.Height());
+  ASSERT_GT(size.cx, face.BoxAt(2).right);
+  // The sides cannot all be read from a clipped face, so every pixel that remains is compared
+  // with the face of each second the clock may be showing.
+  bool matched = false;
+  std::string mismatch;
+  Pixels pixels;
+  const ULONGLONG deadline = GetTickCount64() + 5000;
+  do {
+    const TimeOfDay before = LocalTimeOfDay();
+    pixels = CaptureClient(clock.window);
+    const TimeOfDay after = LocalTimeOfDay();
+    const int span = (after.SecondsOfDay() - before.SecondsOfDay() + 86400) % 86400;
+    for (int s = -1; s <= span && !matched; ++s) {
+      const int t = (before.SecondsOfDay() + s + 86400) % 86400;
+      mismatch = face.Compare(pixels, SidesForTime({t / 3600, t / 60 % 60, t % 60}));
+      matched = mismatch.empty();
+    }
+    if (!matched) Sleep(100);
+  } while (!matched && GetTickCount64() < deadline);
+  EXPECT_TRUE(matched) << mismatch;
+  EXPECT_EQ(pixels.width, size.cx);
+  EXPECT_EQ(pixels.height, size.cy);
+  if (!matched) pixels.SavePpm(FailureImagePath("shrunk"));
+}
+
+// morvtime.exe run under the debugging API and held at its first call of GetLocalTime once its
+// window is visible. The clock reads the time only in its tick, so whatever the window shows
+// while the process is held is the face from before any tick, without a race against the timer.
+class ClockHeldBeforeFirstTick {
+ public:
+  ClockHeldBeforeFirstTick() = default;
+  ClockHeldBeforeFirstTick(const ClockHeldBeforeFirstTick&) = delete;
+  ClockHeldBeforeFirstTick& operator=(const ClockHeldBeforeFirstTick&) = delete;
+  ~ClockHeldBeforeFirstTick() {
+    if (info_.hProcess == nullptr) return;
+    TerminateProcess(info_.hProcess, 255);
+    if (debugging_) {
+      if (held_) ContinueDebugEvent(info_.dwProcessId, heldThread_, DBG_CONTINUE);
+      // Take the remaining events until the process has gone.
+      DEBUG_EVENT event{};
+      while (WaitForDebugEvent(&event, 5000)) {
+        CloseEventHandles(event);
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+        if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) break;
+      }
+    }
+    WaitForSingleObject(info_.hProcess, 5000);
+    CloseHandle(info_.hProcess);
+    CloseHandle(info_.hThread);
+  }
+
+  // Starts the clock and runs it until it is held; "" on success, else what went wrong.
+  std::string Start() {
+    time_ = reinterpret_cast<BYTE*>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetLocalTime")));
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(time_), &module)) {
+      return "GetLocalTime's module not found";
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    std::wstring commandLine = L"morvtime.exe";
+    if (!CreateProcessW(MorvTimePath().c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        DEBUG_ONLY_THIS_PROCESS, nullptr, BuildFolder().c_str(), &startup, &info_)) {
+      return "CreateProcessW failed";
+    }
+    debugging_ = true;
+    bool armed = false, stepping = false;
+    const ULONGLONG deadline = GetTickCount64() + 30000;
+    while (GetTickCount64() < deadline) {
+      DEBUG_EVENT event{};
+      if (!WaitForDebugEvent(&event, 500)) continue;
+      CloseEventHandles(event);
+      DWORD status = DBG_CONTINUE;
+      switch (event.dwDebugEventCode) {
+        case LOAD_DLL_DEBUG_EVENT:
+          // System DLLs are mapped at the same address in every process; the bytes at the
+          // function are checked before the breakpoint goes in.
+          if (event.u.LoadDll.lpBaseOfDll == module && !armed) {
+            BYTE theirs[16] = {};
+            if (!ReadProcessMemory(info_.hProcess, time_, theirs, sizeof(theirs), nullptr) ||
+                std::memcmp(theirs, time_, sizeof(theirs)) != 0) {
+              return "GetLocalTime is elsewhere in the clock's process";
+            }
+            original_ = theirs[0];
+            if (!SetBreakpoint(true)) return "the breakpoint could not be set";
+            armed = true;
+          }
+          break;
+        case EXCEPTION_DEBUG_EVENT: {
+          const EXCEPTION_RECORD& record = event.u.Exception.ExceptionRecord;
+          if (record.ExceptionCode == EXCEPTION_BREAKPOINT && record.ExceptionAddress == time_) {
+            window_ = WaitForWindow(info_.dwProcessId, kClockCaption, 0);
+            if (window_ != nullptr) {
+              held_ = true;
+              heldThread_ = event.dwThreadId;
+              return {};  // not continued: every thread of the clock stays stopped
+            }
+            // A read of the time before the window is shown: step over it, then re-arm.
+            if (!SetBreakpoint(false) || !ResumeAtBreakpoint(event.dwThreadId, true)) {
+              return "could not step over the breakpoint";
+            }
+            stepping = true;
+          } else if (record.ExceptionCode == EXCEPTION_SINGLE_STEP && stepping) {
+            SetBreakpoint(true);
+            stepping = false;
+          } else if (record.ExceptionCode != EXCEPTION_BREAKPOINT) {
+            status = DBG_EXCEPTION_NOT_HANDLED;
+          }
+          break;
+        }
+        case EXIT_PROCESS_DEBUG_EVENT:
+          debugging_ = false;
+          ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+          return "the clock ended before its first tick";
+        default:
+          break;
+      }
+      ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+    }
+    return "the clock never read the time with its window shown";
+  }
+
+  // Lets the held clock run on, free of the debugger.
+  bool Release() {
+    if (!held_) return false;
+    const bool resumed = SetBreakpoint(false) && ResumeAtBreakpoint(heldThread_, false);
+    held_ = false;
+    ContinueDebugEvent(info_.dwProcessId, heldThread_, DBG_CONTINUE);
+    DebugSetProcessKillOnExit(FALSE);
+    debugging_ = !DebugActiveProcessStop(info_.dwProcessId);
+    return resumed && !debugging_;
+  }
+
+  HWND window() const { return window_; }
+
+ private:
+  static void CloseEventHandles(const DEBUG_EVENT& event) {
+    if (event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT && event.u.CreateProcessInfo.hFile) {
+      CloseHandle(event.u.CreateProcessInfo.hFile);
+    }
+    if (event.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT && event.u.LoadDll.hFile) {
+      CloseHandle(event.u.LoadDll.hFile);
+    }
+  }
+
+  bool SetBreakpoint(bool on) {
+    const BYTE code = on ? 0xCC : original_;
+    DWORD oldProtection = 0;
+    if (!VirtualProtectEx(info_.hProcess, time_, 1, PAGE_EXECUTE_READWRITE, &oldProtection)) {
+      return false;
+    }
+    const bool written = WriteProcessMemory(info_.hProcess, time_, &code, 1, nullptr) != FALSE;
+    VirtualProtectEx(info_.hProcess, time_, 1, oldProtection, &oldProtection);
+    FlushInstructionCache(info_.hProcess, time_, 1);
+    return written;
+  }
+
+  // Puts the thread back at the start of the function the breakpoint replaced, optionally
+  // stopping it again after one instruction.
+  bool ResumeAtBreakpoint(DWORD threadId, bool singleStep) {
+    const HANDLE thread = OpenThread(THREAD_GET_CONTEXT | THREAD_SET_CONTEXT, FALSE, threadId);
+    if (thread == nullptr) return false;
+    alignas(16) CONTEXT context{};
+    context.ContextFlags = CONTEXT_CONTROL;
+    bool done = GetThreadContext(thread, &context) != FALSE;
+    if (done) {
+      context.Rip = reinterpret_cast<DWORD64>(time_);
+      if (singleStep) context.EFlags |= 0x100;  // the trap flag
+      done = SetThreadContext(thread, &context) != FALSE;
+    }
+    CloseHandle(thread);
+    return done;
+  }
+
+  PROCESS_INFORMATION info_{};
+  BYTE* time_ = nullptr;
+  BYTE original_ = 0;
+  bool debugging_ = false;
+  bool held_ = false;
+  DWORD heldThread_ = 0;
+  HWND window_ = nullptr;
+};
+
+// Before the first tick the face shows the six diagonals and the two colons, and no side; let go,
+// the same window goes on to show the time.
+TEST(ClockFace, ShowsOnlyDiagonalsAndColonsBeforeTheFirstTick) {
+  ClockHeldBeforeFirstTick clock;
+  const std::string problem = clock.Start();
+  ASSERT_EQ(problem, "");
+  const ClockFacePixels face(120);
+  const Pixels pixels = CaptureClient(clock.window());
+  ASSERT_EQ(pixels.width, face.Width());
+  ASSERT_EQ(pixels.height, face.Height());
+  const std::string mismatch = face.Compare(pixels, 0);
+  EXPECT_EQ(mismatch, "");
+  if (!mismatch.empty()) pixels.SavePpm(FailureImagePath("first"));
+
+  ASSERT_TRUE(clock.Release());
+  const Reading reading = WaitForCurrentFace(clock.window(), face);
+  EXPECT_TRUE(reading.Current()) << reading.Describe();
 }
 
 }  // namespace
