@@ -17,16 +17,30 @@ namespace morv::e2e {
 namespace {
 
 const wchar_t kClockCaption[] = L"MORV時計（デジタル）";
-constexpr int kTestDpi = 120;  // the DPI the test environment runs at
 
-// Sets the screen DPI for the processes started while it lives, and puts the test
-// environment's DPI back afterwards, whatever the test's outcome.
+// Sets the screen DPI for the processes started while it lives, and puts back the setting
+// that was there before (the test environment's 120), whatever the test's outcome.
 class ScreenDpi {
  public:
-  explicit ScreenDpi(int dpi) { SetScreenDpi(static_cast<DWORD>(dpi)); }
-  ~ScreenDpi() { SetScreenDpi(kTestDpi); }
+  explicit ScreenDpi(int dpi) {
+    DWORD size = sizeof(previous_);
+    hadSetting_ = RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels",
+                               RRF_RT_REG_DWORD, nullptr, &previous_, &size) == ERROR_SUCCESS;
+    SetScreenDpi(static_cast<DWORD>(dpi));
+  }
+  ~ScreenDpi() {
+    if (hadSetting_) {
+      SetScreenDpi(previous_);
+    } else {
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");
+    }
+  }
   ScreenDpi(const ScreenDpi&) = delete;
   ScreenDpi& operator=(const ScreenDpi&) = delete;
+
+ private:
+  DWORD previous_ = 0;
+  bool hadSetting_ = false;
 };
 
 // The face's time may lag the local time read just before the capture by up to one timer
@@ -122,24 +136,27 @@ struct RunningClock {
   }
 };
 
-// The DPI set in the registry reaches the processes started afterwards, and the client area is
-// 7740 x 1344 twips at that DPI; the next process started after the reset is back at 120.
+// The DPI set in the registry reaches the processes started afterwards, in both directions,
+// and the client area is 7740 x 1344 twips at that DPI: exactly 645 x 112 pixels at 120 DPI.
 // (Under Wine, GetDpiForWindow on another process's window answers the caller's own DPI, so
 // the client size is what shows the DPI the clock took.)
 TEST(ClockWindow, ClientSizeFollowsTheScreenDpi) {
-  {
-    ScreenDpi dpi(96);
+  const struct {
+    int dpi;
+    LONG width;
+    LONG height;
+  } cases[] = {
+      {96, 516, 90},    // MulDiv(7740, 96, 1440), MulDiv(1344, 96, 1440) rounded
+      {120, 645, 112},  // 12 twips a pixel
+  };
+  for (const auto& c : cases) {
+    ScreenDpi dpi(c.dpi);
     RunningClock clock;
     ASSERT_TRUE(clock.Start());
     const SIZE size = ClientSize(clock.window);
-    EXPECT_EQ(size.cx, 516);  // MulDiv(7740, 96, 1440)
-    EXPECT_EQ(size.cy, 90);   // MulDiv(1344, 96, 1440), rounded
+    EXPECT_EQ(size.cx, c.width) << c.dpi << " DPI";
+    EXPECT_EQ(size.cy, c.height) << c.dpi << " DPI";
   }
-  RunningClock clock;
-  ASSERT_TRUE(clock.Start());
-  const SIZE size = ClientSize(clock.window);
-  EXPECT_EQ(size.cx, 645);
-  EXPECT_EQ(size.cy, 112);
 }
 
 TEST(ClockWindow, AboutCommandOpensTheDialogThroughTheMenuBar) {
