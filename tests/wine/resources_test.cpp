@@ -359,7 +359,7 @@ class IconProbe {
     if (!EnumProcessModulesEx(process, modules, sizeof(modules), &needed, LIST_MODULES_ALL)) {
       return nullptr;
     }
-    const DWORD count = std::min<DWORD>(needed / sizeof(HMODULE), 512);
+    const DWORD count = std::min<DWORD>(static_cast<DWORD>(needed / sizeof(HMODULE)), 512);
     for (DWORD i = 0; i < count; ++i) {
       wchar_t path[MAX_PATH] = {};
       GetModuleFileNameExW(process, modules[i], path, MAX_PATH);
