@@ -7,7 +7,8 @@ add_executable(morvtime WIN32
   platform/win32_text.cpp
   platform/win32_window.cpp
   resources/morvtime.rc)
-target_link_libraries(morvtime PRIVATE morv_core user32 gdi32 advapi32 comctl32)
+# No comctl32: the program loads it itself once library loading is restricted (win32_main.cpp).
+target_link_libraries(morvtime PRIVATE morv_core user32 gdi32 advapi32)
 target_compile_definitions(morvtime PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                                             _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 morv_set_warnings(morvtime)
@@ -17,6 +18,8 @@ if(MSVC)
   # runtime keeps the executable free of redistributable DLLs.
   set_property(TARGET morvtime PROPERTY MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
   target_link_options(morvtime PRIVATE /MANIFEST:NO /DYNAMICBASE /NXCOMPAT /HIGHENTROPYVA)
+  # The imports themselves are looked for in the system folder only (Windows 10 1607 and later).
+  target_link_options(morvtime PRIVATE /DEPENDENTLOADFLAG:0x800)
 else()
   # Fully static: the executable imports system DLLs only. ASLR, DEP and high-entropy addresses
   # are asked for explicitly, whatever the linker's defaults.

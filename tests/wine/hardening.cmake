@@ -1,0 +1,29 @@
+# Hardening tests: the executable's PE header, and files planted next to the clock that must
+# not run in its place. Included from tests/wine/CMakeLists.txt.
+
+# Stand-ins for planted files, built into tests/planted/ and copied by the tests wherever they
+# need them.
+function(morv_planted target kind output source)
+  if(kind STREQUAL "LIBRARY")
+    add_library(${target} SHARED ${source})
+    set_target_properties(${target} PROPERTIES PREFIX "")
+  else()
+    add_executable(${target} WIN32 ${source})
+  endif()
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output}
+                        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/planted)
+  target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
+  if(NOT MSVC)
+    target_link_options(${target} PRIVATE -static)
+  endif()
+  morv_set_warnings(${target})
+endfunction()
+
+morv_planted(planted_notepad PROGRAM notepad planted/planted_notepad.cpp)
+morv_planted(planted_library LIBRARY uxtheme planted/planted_dll.cpp)
+morv_planted(dll_probe PROGRAM dll_probe planted/dll_probe.cpp)
+
+morv_e2e_test(pe_header_test pe_header_test.cpp)
+
+morv_e2e_test(planting_test planting_test.cpp hardening_support.cpp)
+add_dependencies(planting_test planted_notepad planted_library dll_probe)

@@ -1,0 +1,10 @@
+// The control for the library-planting test: a program that, unlike the clock, keeps the
+// default library search, loads the library by name like a system library would, and waits
+// to be looked at. Where its copy came from shows that the test can tell a planted library.
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  if (LoadLibraryW(L"uxtheme.dll") == nullptr) return 1;
+  Sleep(60000);
+  return 0;
+}

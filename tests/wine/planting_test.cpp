@@ -1,0 +1,155 @@
+// Files planted next to the clock must not run in its place. The clock's folder (which, started
+// from the release zip, is also the current directory that holds the read-me) gets a library
+// named like a system library and a program named like the system text editor; the clock
+// loads its libraries from the system folder and starts the editor from the system folders.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "hardening_support.h"
+
+namespace morv::e2e {
+namespace {
+
+const wchar_t kClockCaption[] = L"MORV時計（デジタル）";
+const wchar_t kAboutCaption[] = L"ﾊﾞｰｼﾞｮﾝ情報 MorvTime";
+const wchar_t kEditorCaption[] = L"Morvyomi.txt - メモ帳";
+const wchar_t kPlantedLibrary[] = L"uxtheme.dll";
+
+std::wstring PlantedFolder() { return TestProgramFolder() + L"\\planted"; }
+
+// Waits until the process has loaded the named library; its path, or "" on timeout.
+std::wstring WaitForModule(HANDLE process, const std::wstring& name, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  do {
+    const std::wstring path = LoadedModule(process, name);
+    if (!path.empty()) return path;
+    Sleep(100);
+  } while (GetTickCount64() < deadline);
+  return {};
+}
+
+// A folder set up as a user's copy of the release, with the clock and its read-me.
+struct ClockFolder {
+  ScratchFolder folder{L"morv-planted"};
+  bool Prepare() {
+    return !folder.path().empty() && folder.Copy(MorvTimePath(), L"morvtime.exe") &&
+           folder.Copy(BuildFolder() + L"\\Morvyomi.txt", L"Morvyomi.txt");
+  }
+  bool StartClock(Process& clock) const {
+    return clock.Start(folder / L"morvtime.exe", L"morvtime.exe", folder.path());
+  }
+};
+
+TEST(LibraryPlanting, TheTestCanTellAPlantedLibrary) {
+  // A program with the default library search, in a folder with the planted library, gets the
+  // planted file: this is what the clock must not do.
+  ScratchFolder folder(L"morv-probe");
+  ASSERT_TRUE(folder.Copy(PlantedFolder() + L"\\dll_probe.exe", L"dll_probe.exe"));
+  ASSERT_TRUE(folder.Copy(PlantedFolder() + L"\\" + kPlantedLibrary, kPlantedLibrary));
+  Process probe;
+  ASSERT_TRUE(probe.Start(folder / L"dll_probe.exe", L"dll_probe.exe", folder.path()));
+  const std::wstring loaded = WaitForModule(probe.handle(), kPlantedLibrary, 15000);
+  const bool ran = FileExists(folder / L"dll-ran.txt");
+  probe.Terminate();
+  ASSERT_FALSE(loaded.empty()) << "the probe did not load the library";
+  // Wine maps its own built-in library under the planted file's name; Windows runs the
+  // planted code. Either shows.
+  EXPECT_TRUE(IsInFolder(loaded, folder.path()) || ran) << "loaded " << Utf8(loaded);
+}
+
+TEST(LibraryPlanting, TheClockLoadsSystemLibrariesFromTheSystemFolderOnly) {
+  ClockFolder release;
+  ASSERT_TRUE(release.Prepare());
+  ASSERT_TRUE(release.folder.Copy(PlantedFolder() + L"\\" + kPlantedLibrary, kPlantedLibrary));
+  Process clock;
+  ASSERT_TRUE(release.StartClock(clock));
+  const HWND window = WaitForWindow(clock.id(), kClockCaption);
+  ASSERT_NE(window, nullptr);
+  // The About dialog's controls draw through the theme library as well.
+  ASSERT_TRUE(ChooseMenuCommand(window, 1));
+  ASSERT_NE(WaitForWindow(clock.id(), kAboutCaption, 10000), nullptr);
+
+  const std::wstring theme = WaitForModule(clock.handle(), kPlantedLibrary, 5000);
+  ASSERT_FALSE(theme.empty()) << "the clock never loaded the theme library, so this test proves nothing";
+  EXPECT_TRUE(IsInFolder(theme, SystemFolder())) << Utf8(theme);
+  for (const std::wstring& module : LoadedModules(clock.handle())) {
+    if (IsInFolder(module, release.folder.path())) {
+      const std::wstring name = module.substr(module.find_last_of(L"\\/") + 1);
+      EXPECT_EQ(_wcsicmp(name.c_str(), L"morvtime.exe"), 0)
+          << "loaded from the clock's folder: " << Utf8(module);
+    }
+  }
+  EXPECT_FALSE(FileExists(release.folder / L"dll-ran.txt"));
+}
+
+// The editor windows with the read-me's title that are open now.
+std::set<HWND> EditorWindows() {
+  const std::vector<HWND> windows = WindowsTitled(kEditorCaption);
+  return {windows.begin(), windows.end()};
+}
+
+// Waits for an editor window that was not in before; nullptr on timeout.
+HWND WaitForNewEditor(const std::set<HWND>& before, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  do {
+    for (HWND window : WindowsTitled(kEditorCaption)) {
+      if (before.count(window) == 0) return window;
+    }
+    Sleep(100);
+  } while (GetTickCount64() < deadline);
+  return nullptr;
+}
+
+TEST(ReadMeCommand, StartsTheSystemEditorNotOnePlantedBesideTheReadMe) {
+  ClockFolder release;
+  ASSERT_TRUE(release.Prepare());
+  ASSERT_TRUE(release.folder.Copy(PlantedFolder() + L"\\notepad.exe", L"notepad.exe"));
+  const std::wstring ranMarker = release.folder / L"notepad-ran.txt";
+  {
+    // The stand-in works: started on its own, it leaves its command line behind.
+    Process planted;
+    ASSERT_TRUE(planted.Start(release.folder / L"notepad.exe", L"notepad.exe Morvyomi.txt",
+                              release.folder.path()));
+    ASSERT_EQ(planted.WaitForExit(15000), 0u);
+    ASSERT_EQ(ReadWideFile(ranMarker), L"notepad.exe Morvyomi.txt");
+    ASSERT_TRUE(DeleteFileW(ranMarker.c_str()));
+  }
+
+  Process clock;
+  ASSERT_TRUE(release.StartClock(clock));
+  const HWND window = WaitForWindow(clock.id(), kClockCaption);
+  ASSERT_NE(window, nullptr);
+  const std::set<HWND> before = EditorWindows();
+  ASSERT_TRUE(ChooseMenuCommand(window, 0));
+  const HWND editor = WaitForNewEditor(before, 20000);
+  ASSERT_NE(editor, nullptr) << "the system editor did not open the read-me";
+
+  DWORD editorId = 0;
+  GetWindowThreadProcessId(editor, &editorId);
+  const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE |
+                                         PROCESS_TERMINATE,
+                                     FALSE, editorId);
+  ASSERT_NE(process, nullptr);
+  const std::wstring commandLine = ProcessCommandLine(process);
+  const std::wstring image = ProcessImagePath(process);
+  // Closed as a user would; an unchanged file closes without a question.
+  PostMessageW(editor, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+  CloseHandle(process);
+
+  EXPECT_EQ(commandLine, L"notepad.exe Morvyomi.txt");
+  EXPECT_TRUE(IsInFolder(image, SystemFolder()) || IsInFolder(image, WindowsFolder()))
+      << Utf8(image);
+  // Give a wrongly started stand-in time to leave its mark before looking for it.
+  Sleep(1000);
+  EXPECT_FALSE(FileExists(ranMarker)) << "the planted notepad.exe ran";
+  EXPECT_TRUE(clock.Running());
+}
+
+}  // namespace
+}  // namespace morv::e2e
