@@ -27,3 +27,6 @@ morv_e2e_test(pe_header_test pe_header_test.cpp)
 
 morv_e2e_test(planting_test planting_test.cpp hardening_support.cpp)
 add_dependencies(planting_test planted_notepad planted_library dll_probe)
+
+# WM_DPICHANGED sent to both windows; the face is read with the clock tests' pixel model.
+morv_e2e_test(dpi_change_test dpi_change_test.cpp clock_face_pixels.cpp)

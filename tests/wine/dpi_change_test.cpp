@@ -1,0 +1,319 @@
+// Moving to a monitor of another DPI: the system sends WM_DPICHANGED with the new DPI and a
+// suggested window rectangle. Both windows take the rectangle and lay out again at the new DPI:
+// the clock's client size and face, the About dialog's size, controls and fonts. The test sends
+// the message itself, as the system would, to the real morvtime.exe.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "clock_face_pixels.h"
+#include "e2e_support.h"
+
+namespace morv::e2e {
+namespace {
+
+const wchar_t kClockCaption[] = L"MORV時計（デジタル）";
+const wchar_t kAboutCaption[] = L"ﾊﾞｰｼﾞｮﾝ情報 MorvTime";
+constexpr int kStartDpi = 120;  // the test environment's screen
+constexpr int kNewDpi = 144;
+
+int Px(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(50);
+  }
+}
+
+// Sends WM_DPICHANGED to a window of another process. Its lParam points to the suggested
+// rectangle; whether or not the window system copies it across processes, the window must find
+// the rectangle at that address, so it is placed at the same address in both processes.
+bool SendDpiChanged(HWND window, HANDLE process, int dpi, const RECT& suggested) {
+  std::vector<void*> taken;  // addresses here that are in use over there
+  bool sent = false;
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    void* local = VirtualAlloc(nullptr, sizeof(RECT), MEM_RESERVE | MEM_COMMIT | MEM_TOP_DOWN, PAGE_READWRITE);
+    if (local == nullptr) break;
+    void* remote = VirtualAllocEx(process, local, sizeof(RECT), MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (remote != local) {
+      if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+      taken.push_back(local);  // kept until the end, so that the next attempt gets another one
+      continue;
+    }
+    *static_cast<RECT*>(local) = suggested;
+    DWORD_PTR result = 0;
+    sent = WriteProcessMemory(process, remote, &suggested, sizeof(suggested), nullptr) &&
+           SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                               reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 10000, &result);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    VirtualFree(local, 0, MEM_RELEASE);
+    break;
+  }
+  for (void* address : taken) VirtualFree(address, 0, MEM_RELEASE);
+  return sent;
+}
+
+// The window rectangle a window of this style needs for a client area of the given size.
+RECT SuggestedRect(HWND window, int left, int top, int clientWidth, int clientHeight, int dpi) {
+  RECT rect{left, top, left + clientWidth, top + clientHeight};
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+  AdjustWindowRectExForDpi(&rect, style, GetMenu(window) != nullptr, exStyle, static_cast<UINT>(dpi));
+  OffsetRect(&rect, left - rect.left, top - rect.top);
+  return rect;
+}
+
+bool HasClientSize(HWND window, int width, int height) {
+  const SIZE size = ClientSize(window);
+  return size.cx == width && size.cy == height;
+}
+
+// The face read from a capture, compared pixel by pixel with the face at that DPI showing the
+// time read just before or after it.
+::testing::AssertionResult ShowsTheTimeAt(HWND window, int dpi) {
+  const ClockFacePixels face(dpi);
+  std::string last = "no capture";
+  for (int attempt = 0; attempt < 30; ++attempt) {
+    const TimeOfDay before = LocalTimeOfDay();
+    const Pixels pixels = CaptureClient(window);
+    const TimeOfDay after = LocalTimeOfDay();
+    const auto sides = face.ReadSides(pixels);
+    if (!sides) {
+      last = "the capture is too small for the face at " + std::to_string(dpi) + " DPI";
+    } else {
+      const TimeOfDay shown = TimeForSides(*sides);
+      const std::string mismatch = face.Compare(pixels, *sides);
+      const bool current = shown.SecondsOfDay() == before.SecondsOfDay() ||
+                           shown.SecondsOfDay() == after.SecondsOfDay() ||
+                           shown.SecondsOfDay() == (before.SecondsOfDay() + 86399) % 86400;
+      if (mismatch.empty() && current) return ::testing::AssertionSuccess();
+      last = "shows " + shown.Text() + " at " + before.Text() + (mismatch.empty() ? "" : ": " + mismatch);
+    }
+    Sleep(200);
+  }
+  return ::testing::AssertionFailure() << last;
+}
+
+struct Clock {
+  Process process;
+  HWND window = nullptr;
+  bool Start() {
+    SetScreenDpi(kStartDpi);
+    if (!process.StartMorvTime()) return false;
+    window = WaitForWindow(process.id(), kClockCaption);
+    return window != nullptr;
+  }
+};
+
+TEST(DpiChange, TheClockTakesTheSuggestedRectangleAndRedrawsItsFaceAtTheNewScale) {
+  Clock clock;
+  ASSERT_TRUE(clock.Start());
+  ASSERT_TRUE(HasClientSize(clock.window, Px(7740, kStartDpi), Px(1344, kStartDpi)));
+  ASSERT_TRUE(ShowsTheTimeAt(clock.window, kStartDpi));
+
+  for (const int dpi : {kNewDpi, kStartDpi, 96, kNewDpi}) {
+    SCOPED_TRACE(::testing::Message() << "to " << dpi << " DPI");
+    const int width = Px(7740, dpi), height = Px(1344, dpi);
+    const int left = 40 + dpi / 4, top = 30 + dpi / 8;
+    const RECT suggested = SuggestedRect(clock.window, left, top, width, height, dpi);
+    ASSERT_TRUE(SendDpiChanged(clock.window, clock.process.handle(), dpi, suggested));
+    EXPECT_TRUE(WaitUntil([&] { return HasClientSize(clock.window, width, height); }))
+        << "client " << ClientSize(clock.window).cx << " x " << ClientSize(clock.window).cy
+        << ", expected " << width << " x " << height;
+    RECT frame{};
+    GetWindowRect(clock.window, &frame);
+    EXPECT_EQ(frame.left, suggested.left);
+    EXPECT_EQ(frame.top, suggested.top);
+    EXPECT_TRUE(ShowsTheTimeAt(clock.window, dpi));
+  }
+  // 144 DPI: 774 x 134 pixels.
+  EXPECT_TRUE(HasClientSize(clock.window, 774, 134));
+  EXPECT_TRUE(clock.process.Running());
+}
+
+// ---- The About dialog ----
+
+struct ControlPlace {
+  std::wstring text;
+  int left, top, width, height;  // twips
+};
+
+// The dialog's controls in tab order, where its layout puts them.
+const ControlPlace kControls[] = {
+    {L"OK", 4728, 2148, 1620, 345},          {L"ｼｽﾃﾑ情報(&S)...", 4740, 2592, 1608, 345},
+    {L"", 240, 240, 432, 432},               {L"Version 1.1.0", 1050, 780, 3885, 225},
+    {L"MorvTime", 1050, 240, 3885, 480},
+};
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children;
+  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
+  return children;
+}
+
+RECT RectInClient(HWND parent, HWND child) {
+  RECT rect{};
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+::testing::AssertionResult ControlsPlacedAt(HWND dialog, int dpi) {
+  const std::vector<HWND> children = Children(dialog);
+  if (children.size() < std::size(kControls)) return ::testing::AssertionFailure() << "too few controls";
+  for (std::size_t i = 0; i < std::size(kControls); ++i) {
+    const ControlPlace& want = kControls[i];
+    const RECT got = RectInClient(dialog, children[i]);
+    const RECT expected{Px(want.left, dpi), Px(want.top, dpi), Px(want.left, dpi) + Px(want.width, dpi),
+                        Px(want.top, dpi) + Px(want.height, dpi)};
+    if (WindowText(children[i]) != want.text) return ::testing::AssertionFailure() << "control " << i << " has another text";
+    if (!EqualRect(&got, &expected)) {
+      return ::testing::AssertionFailure()
+             << "control " << i << " at " << got.left << "," << got.top << " " << got.right - got.left << "x"
+             << got.bottom - got.top << ", expected " << expected.left << "," << expected.top << " "
+             << expected.right - expected.left << "x" << expected.bottom - expected.top;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// The dark pixels' bounding box within area.
+RECT Ink(const Pixels& pixels, const RECT& area) {
+  RECT ink{area.right, area.bottom, area.left, area.top};
+  for (int y = std::max(0L, area.top); y < std::min<LONG>(pixels.height, area.bottom); ++y) {
+    for (int x = std::max(0L, area.left); x < std::min<LONG>(pixels.width, area.right); ++x) {
+      if (!pixels.Dark(x, y)) continue;
+      ink.left = std::min<LONG>(ink.left, x);
+      ink.top = std::min<LONG>(ink.top, y);
+      ink.right = std::max<LONG>(ink.right, x + 1);
+      ink.bottom = std::max<LONG>(ink.bottom, y + 1);
+    }
+  }
+  if (ink.right < ink.left) ink = {};
+  return ink;
+}
+
+// The ink of a text drawn in this font, as a label draws it.
+RECT TextInk(const std::wstring& text, const LOGFONTW& logFont) {
+  Pixels pixels;
+  pixels.width = 600;
+  pixels.height = 120;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = pixels.width;
+  info.bmiHeader.biHeight = -pixels.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const HDC dc = CreateCompatibleDC(nullptr);
+  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HFONT font = CreateFontIndirectW(&logFont);
+  const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  const HGDIOBJ oldFont = SelectObject(dc, font);
+  RECT area{0, 0, pixels.width, pixels.height};
+  FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  DrawTextW(dc, text.c_str(), -1, &area, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_SINGLELINE);
+  GdiFlush();
+  const auto* source = static_cast<const std::uint32_t*>(bits);
+  pixels.data.assign(source, source + static_cast<std::size_t>(pixels.width) * pixels.height);
+  for (auto& p : pixels.data) p &= 0x00FFFFFF;
+  SelectObject(dc, oldFont);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(font);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return Ink(pixels, area);
+}
+
+LOGFONTW TitleFont(int dpi) {
+  LOGFONTW font{};
+  font.lfHeight = -MulDiv(198, dpi, 720);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = SHIFTJIS_CHARSET;
+  lstrcpynW(font.lfFaceName, L"ＭＳ Ｐゴシック", LF_FACESIZE);
+  return font;
+}
+
+LOGFONTW MessageFont(int dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, static_cast<UINT>(dpi));
+  return metrics.lfMessageFont;
+}
+
+// The title and the version label are drawn in their fonts at this DPI: their ink has the size
+// of the same text drawn here in those fonts.
+::testing::AssertionResult TextsDrawnAt(HWND dialog, int dpi) {
+  struct Label {
+    std::wstring text;
+    LOGFONTW font;
+    int left, top, width, height;
+  };
+  const Label labels[] = {{L"MorvTime", TitleFont(dpi), 1050, 240, 3885, 480},
+                          {L"Version 1.1.0", MessageFont(dpi), 1050, 780, 3885, 225}};
+  std::string last;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const Pixels shot = CaptureClient(dialog);
+    bool all = true;
+    for (const Label& label : labels) {
+      const RECT area{Px(label.left, dpi), Px(label.top, dpi), Px(label.left + label.width, dpi),
+                      Px(label.top + label.height, dpi)};
+      const RECT got = Ink(shot, area);
+      const RECT want = TextInk(label.text, label.font);
+      const int gotWidth = got.right - got.left, gotHeight = got.bottom - got.top;
+      const int wantWidth = want.right - want.left, wantHeight = want.bottom - want.top;
+      if (wantWidth == 0 || std::abs(gotWidth - wantWidth) > 1 || std::abs(gotHeight - wantHeight) > 1) {
+        all = false;
+        last = "\"" + std::string(label.text.begin(), label.text.end()) + "\" ink " + std::to_string(gotWidth) + "x" +
+               std::to_string(gotHeight) + ", expected " + std::to_string(wantWidth) + "x" + std::to_string(wantHeight);
+      }
+    }
+    if (all) return ::testing::AssertionSuccess();
+    Sleep(200);
+  }
+  return ::testing::AssertionFailure() << last;
+}
+
+TEST(DpiChange, TheAboutDialogTakesTheSuggestedRectangleAndLaysOutItsControlsAgain) {
+  Clock clock;
+  ASSERT_TRUE(clock.Start());
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, 1));
+  const HWND dialog = WaitForWindow(clock.process.id(), kAboutCaption, 10000);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(HasClientSize(dialog, Px(6576, kStartDpi), Px(2964, kStartDpi)));
+  EXPECT_TRUE(ControlsPlacedAt(dialog, kStartDpi));
+  EXPECT_TRUE(TextsDrawnAt(dialog, kStartDpi));
+
+  for (const int dpi : {kNewDpi, kStartDpi}) {
+    SCOPED_TRACE(::testing::Message() << "to " << dpi << " DPI");
+    const int width = Px(6576, dpi), height = Px(2964, dpi);
+    const RECT suggested = SuggestedRect(dialog, 70, 90, width, height, dpi);
+    ASSERT_TRUE(SendDpiChanged(dialog, clock.process.handle(), dpi, suggested));
+    EXPECT_TRUE(WaitUntil([&] { return HasClientSize(dialog, width, height); }))
+        << "client " << ClientSize(dialog).cx << " x " << ClientSize(dialog).cy;
+    RECT frame{};
+    GetWindowRect(dialog, &frame);
+    EXPECT_EQ(frame.left, suggested.left);
+    EXPECT_EQ(frame.top, suggested.top);
+    EXPECT_TRUE(ControlsPlacedAt(dialog, dpi));
+    EXPECT_TRUE(TextsDrawnAt(dialog, dpi));
+  }
+  // The clock was not touched by the dialog's move.
+  EXPECT_TRUE(HasClientSize(clock.window, Px(7740, kStartDpi), Px(1344, kStartDpi)));
+}
+
+}  // namespace
+}  // namespace morv::e2e
