@@ -53,7 +53,8 @@ TEST(StartSysInfo, SecondValueIsUsedWhenTheToolIsInItsFolder) {
   l.registry.SetString(kFolderKey, "MSINFO", "C:\\Tools\\システム");
   l.platform.files.insert("C:\\Tools\\システム\\MSINFO32.EXE");
   // The fake registry holds the value as the system code page would: convert it first.
-  fake::FakeRegistry::Value value{kErrorSuccess, kRegSz, "C:\\Tools\\\x83\x56\x83\x58\x83\x65\x83\x80"};
+  fake::FakeRegistry::Value value{kErrorSuccess, kRegSz,
+                                  "C:\\Tools\\\x83\x56\x83\x58\x83\x65\x83\x80"};
   value.bytes.push_back('\0');
   l.registry.SetValue(kFolderKey, "MSINFO", value);
   l.Run();
@@ -96,7 +97,8 @@ TEST(StartSysInfo, ToolFromTheSecondValueThatFailsToStartShowsTheMessage) {
 // only the bare file name is looked for.
 TEST(StartSysInfo, SecondValueOfAnotherTypeLooksForTheBareFileName) {
   Launcher l;
-  l.registry.SetValue(kFolderKey, "MSINFO", {kErrorSuccess, 3 /* REG_BINARY */, std::string("C:\\Tools\0", 9)});
+  l.registry.SetValue(kFolderKey, "MSINFO",
+                      {kErrorSuccess, 3 /* REG_BINARY */, std::string("C:\\Tools\0", 9)});
   l.platform.files.insert("C:\\Tools\\MSINFO32.EXE");
   l.Run();
   EXPECT_EQ(l.platform.lookedUp, std::vector<std::string>{"\\MSINFO32.EXE"});
@@ -130,7 +132,8 @@ TEST(StartSysInfo, NeitherValueShowsTheMessageOnceAndStartsNothing) {
 
 TEST(StartSysInfo, FirstValueOfAnotherTypeCountsAsFoundAndFailsToStart) {
   Launcher l;
-  l.registry.SetValue(kPathKey, "PATH", {kErrorSuccess, 3 /* REG_BINARY */, std::string("\x01\x02\0", 3)});
+  l.registry.SetValue(kPathKey, "PATH",
+                      {kErrorSuccess, 3 /* REG_BINARY */, std::string("\x01\x02\0", 3)});
   l.registry.SetString(kFolderKey, "MSINFO", "C:\\Tools");
   l.platform.files.insert("C:\\Tools\\MSINFO32.EXE");
   l.Run();
@@ -208,7 +211,8 @@ TEST(GetKeyValue, ReadsTextsUpToTheirFirstZero) {
   EXPECT_TRUE(l.about.GetKeyValue(kHkeyLocalMachine, "K", "L", text));
   EXPECT_EQ(text, std::string(1023, 'y'));
   // The full buffer with its terminator in the last byte.
-  l.registry.SetValue("K", "F", {kErrorSuccess, kRegSz, std::string(1023, 'z') + std::string(1, '\0')});
+  l.registry.SetValue("K", "F",
+                      {kErrorSuccess, kRegSz, std::string(1023, 'z') + std::string(1, '\0')});
   EXPECT_TRUE(l.about.GetKeyValue(kHkeyLocalMachine, "K", "F", text));
   EXPECT_EQ(text, std::string(1023, 'z'));
   // Half-width katakana, single bytes in code page 932.
@@ -220,12 +224,17 @@ TEST(GetKeyValue, ReadsTextsUpToTheirFirstZero) {
 
 TEST(GetKeyValue, GivesNumbersAsDecimalText) {
   Launcher l;
-  const std::vector<std::pair<std::uint32_t, std::string>> numbers{
-      {0, "0"}, {7, "7"}, {256, "256"}, {261, "261"}, {0x01000000, "16777216"},
-      {0x7FFFFFFF, "2147483647"}, {0xFFFFFFFF, "4294967295"}};
+  const std::vector<std::pair<std::uint32_t, std::string>> numbers{{0, "0"},
+                                                                   {7, "7"},
+                                                                   {256, "256"},
+                                                                   {261, "261"},
+                                                                   {0x01000000, "16777216"},
+                                                                   {0x7FFFFFFF, "2147483647"},
+                                                                   {0xFFFFFFFF, "4294967295"}};
   for (const auto& [number, expected] : numbers) {
     std::string bytes(4, '\0');
-    for (int i = 0; i < 4; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<char>(number >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+      bytes[static_cast<std::size_t>(i)] = static_cast<char>(number >> (8 * i));
     l.registry.SetValue("K", "D", {kErrorSuccess, kRegDword, bytes});
     std::string text = "previous";
     EXPECT_TRUE(l.about.GetKeyValue(kHkeyLocalMachine, "K", "D", text));
@@ -289,13 +298,19 @@ TEST(StartSysInfo, AnyRegistryContentEndsInExactlyOneOutcome) {
         case 0:
           if (withZeros) value.bytes.push_back('\0');
           break;
-        case 1: value.bytes.push_back(static_cast<char>('A' + pick(26))); break;
+        case 1:
+          value.bytes.push_back(static_cast<char>('A' + pick(26)));
+          break;
         case 2:  // a code page 932 double-byte character, or its lead byte alone at the end
           value.bytes.push_back(static_cast<char>(0x81 + pick(0x1F)));
           value.bytes.push_back(static_cast<char>(0x40 + pick(0xBD)));
           break;
-        case 3: value.bytes.push_back(static_cast<char>(0xA1 + pick(0x3F))); break;  // half-width
-        default: value.bytes.push_back(static_cast<char>(1 + pick(255))); break;
+        case 3:
+          value.bytes.push_back(static_cast<char>(0xA1 + pick(0x3F)));
+          break;  // half-width
+        default:
+          value.bytes.push_back(static_cast<char>(1 + pick(255)));
+          break;
       }
     }
     value.bytes.resize(size);
@@ -336,14 +351,15 @@ TEST(StartSysInfo, AnyRegistryContentEndsInExactlyOneOutcome) {
     for (const std::string& looked : l.platform.lookedUp) {
       ASSERT_EQ(looked.substr(looked.size() - 13), "\\MSINFO32.EXE");
     }
-    const bool pathRead = hasPath && !pathDenied && path.queryResult == kErrorSuccess &&
-                          path.bytes.size() <= 1024;
+    const bool pathRead =
+        hasPath && !pathDenied && path.queryResult == kErrorSuccess && path.bytes.size() <= 1024;
     if (pathRead) {
       for (const std::string& call : l.registry.calls) {
         ASSERT_EQ(call.find(kFolderKey), std::string::npos) << call;
       }
       ASSERT_TRUE(l.platform.lookedUp.empty());
-      const bool terminated = path.bytes.find('\0') != std::string::npos || path.bytes.size() < 1024;
+      const bool terminated =
+          path.bytes.find('\0') != std::string::npos || path.bytes.size() < 1024;
       unterminated += !terminated;
       if (!terminated) {
         ASSERT_TRUE(l.platform.started.empty());

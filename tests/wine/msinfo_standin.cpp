@@ -42,7 +42,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (log == INVALID_HANDLE_VALUE) return 3;
   DWORD written = 0;
-  const BOOL ok = WriteFile(log, record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
+  const BOOL ok =
+      WriteFile(log, record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
   CloseHandle(log);
   return ok && written == record.size() ? 0 : 4;
 }

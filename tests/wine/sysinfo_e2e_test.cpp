@@ -54,7 +54,8 @@ std::wstring LogPath() {
 
 std::wstring Widen(const std::string& utf8) {
   if (utf8.empty()) return {};
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  const int length =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
   return wide;
@@ -75,8 +76,9 @@ struct Start {
 
 std::vector<Start> ReadStarts() {
   std::vector<Start> starts;
-  const HANDLE file = CreateFileW(LogPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE file =
+      CreateFileW(LogPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return starts;
   std::string text;
   char chunk[4096];
@@ -92,8 +94,8 @@ std::vector<Start> ReadStarts() {
     }
     fields.push_back(text.substr(from, end - from));
     if (fields.size() != 4) continue;
-    starts.push_back({Widen(fields[0]), Widen(fields[1]),
-                      static_cast<DWORD>(std::stoul(fields[2])), static_cast<DWORD>(std::stoul(fields[3]))});
+    starts.push_back({Widen(fields[0]), Widen(fields[1]), static_cast<DWORD>(std::stoul(fields[2])),
+                      static_cast<DWORD>(std::stoul(fields[3]))});
   }
   return starts;
 }
@@ -117,9 +119,11 @@ std::vector<std::wstring> Arguments(const std::wstring& commandLine) {
 
 // ---- Registry ----
 
-LONG SetValue(const wchar_t* keyName, const wchar_t* valueName, DWORD type, const void* data, DWORD size) {
+LONG SetValue(const wchar_t* keyName, const wchar_t* valueName, DWORD type, const void* data,
+              DWORD size) {
   HKEY key = nullptr;
-  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                &key, nullptr);
   if (result != ERROR_SUCCESS) return result;
   result = RegSetValueExW(key, valueName, 0, type, static_cast<const BYTE*>(data), size);
   RegCloseKey(key);
@@ -134,37 +138,44 @@ LONG SetText(const wchar_t* keyName, const wchar_t* valueName, const std::wstrin
 // A REG_SZ value given as bytes of the ANSI code page, as a Japanese installer would write it.
 LONG SetAnsiText(const wchar_t* keyName, const wchar_t* valueName, const std::string& bytes) {
   HKEY key = nullptr;
-  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                &key, nullptr);
   if (result != ERROR_SUCCESS) return result;
   const std::string name(valueName, valueName + wcslen(valueName));  // ASCII names
-  result = RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes.c_str()),
-                          static_cast<DWORD>(bytes.size() + 1));
+  result =
+      RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes.c_str()),
+                     static_cast<DWORD>(bytes.size() + 1));
   RegCloseKey(key);
   return result;
 }
 
 // Stores exactly the given bytes; RegSetValueExW would add a terminating zero to a string.
-LONG SetExactValue(const wchar_t* keyName, const wchar_t* valueName, DWORD type, const std::wstring& data) {
+LONG SetExactValue(const wchar_t* keyName, const wchar_t* valueName, DWORD type,
+                   const std::wstring& data) {
   using SetValueKey = LONG(NTAPI*)(HANDLE, UNICODE_STRING*, ULONG, ULONG, void*, ULONG);
   const auto setValueKey = reinterpret_cast<SetValueKey>(reinterpret_cast<void (*)()>(
       GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtSetValueKey")));
   if (!setValueKey) return ERROR_PROC_NOT_FOUND;
   HKEY key = nullptr;
-  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                &key, nullptr);
   if (result != ERROR_SUCCESS) return result;
   std::wstring name = valueName;
   UNICODE_STRING unicodeName{static_cast<USHORT>(name.size() * sizeof(wchar_t)),
                              static_cast<USHORT>(name.size() * sizeof(wchar_t)), name.data()};
   std::wstring bytes = data;
-  result = setValueKey(key, &unicodeName, 0, type, bytes.data(), static_cast<ULONG>(bytes.size() * sizeof(wchar_t)));
+  result = setValueKey(key, &unicodeName, 0, type, bytes.data(),
+                       static_cast<ULONG>(bytes.size() * sizeof(wchar_t)));
   RegCloseKey(key);
   return result;
 }
 
 // A value exactly as stored: its type and bytes. False when it is not there.
-bool ReadRawValue(const wchar_t* keyName, const wchar_t* valueName, DWORD* type, std::vector<BYTE>* data) {
+bool ReadRawValue(const wchar_t* keyName, const wchar_t* valueName, DWORD* type,
+                  std::vector<BYTE>* data) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return false;
   DWORD size = 0;
   LONG result = RegQueryValueExW(key, valueName, nullptr, type, nullptr, &size);
   if (result == ERROR_SUCCESS) {
@@ -193,14 +204,16 @@ void DeleteValue(const wchar_t* keyName, const wchar_t* valueName) {
 
 bool KeyExists(const wchar_t* keyName) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return false;
   RegCloseKey(key);
   return true;
 }
 
 LONG SetKeyDacl(const wchar_t* keyName, const wchar_t* sddl) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr)) {
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
+                                                            nullptr)) {
     return static_cast<LONG>(GetLastError());
   }
   HKEY key = nullptr;
@@ -231,7 +244,8 @@ class ReadOnlyKey {
     DWORD size = 0;
     RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
     saved_.resize(size);
-    if (size == 0 || RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS) {
+    if (size == 0 ||
+        RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS) {
       saved_.clear();
     }
     RegCloseKey(key);
@@ -284,7 +298,9 @@ SavedValue gSavedFolder{kFolderKey, kFolderValue};
 
 // ---- Files ----
 
-bool PutStandIn(const std::wstring& path) { return CopyFileW(StandInPath().c_str(), path.c_str(), FALSE) != FALSE; }
+bool PutStandIn(const std::wstring& path) {
+  return CopyFileW(StandInPath().c_str(), path.c_str(), FALSE) != FALSE;
+}
 
 void RemoveFile(const std::wstring& path) {
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -330,7 +346,8 @@ BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param) {
   auto* search = reinterpret_cast<ChildSearch*>(param);
   wchar_t name[64] = {};
   GetClassNameW(hwnd, name, 64);
-  if (IsWindowVisible(hwnd) && CompareStringOrdinal(name, -1, search->className.c_str(), -1, TRUE) == CSTR_EQUAL) {
+  if (IsWindowVisible(hwnd) &&
+      CompareStringOrdinal(name, -1, search->className.c_str(), -1, TRUE) == CSTR_EQUAL) {
     search->found.push_back(hwnd);
   }
   return TRUE;
@@ -367,7 +384,8 @@ class SysInfoButton : public ::testing::Test {
   static void SetUpTestSuite() {
     // Keys made read-only by a run that was cut short become writable again.
     for (const wchar_t* key : {kPathKey, kFolderKey}) {
-      if (KeyExists(key) && OpenForAllAccess(key) == ERROR_ACCESS_DENIED) SetKeyDacl(key, L"D:(A;;KA;;;WD)");
+      if (KeyExists(key) && OpenForAllAccess(key) == ERROR_ACCESS_DENIED)
+        SetKeyDacl(key, L"D:(A;;KA;;;WD)");
     }
     gSavedPath.Save();
     gSavedFolder.Save();
@@ -446,7 +464,8 @@ class SysInfoButton : public ::testing::Test {
     Sleep(1500);
     starts = ReadStarts();
     ASSERT_EQ(starts.size(), 1u);
-    EXPECT_TRUE(SamePath(starts[0].module, expectedModule)) << "started: " << Narrow(starts[0].module);
+    EXPECT_TRUE(SamePath(starts[0].module, expectedModule))
+        << "started: " << Narrow(starts[0].module);
     const std::vector<std::wstring> arguments = Arguments(starts[0].commandLine);
     ASSERT_EQ(arguments.size(), 1u) << Narrow(starts[0].commandLine);
     EXPECT_TRUE(SamePath(arguments[0], givenPath)) << Narrow(starts[0].commandLine);
@@ -456,7 +475,9 @@ class SysInfoButton : public ::testing::Test {
     ExpectDialogStillOpen();
   }
 
-  void ExpectNothingStarted() { EXPECT_TRUE(ReadStarts().empty()) << "started: " << Narrow(ReadStarts()[0].module); }
+  void ExpectNothingStarted() {
+    EXPECT_TRUE(ReadStarts().empty()) << "started: " << Narrow(ReadStarts()[0].module);
+  }
 
   void ExpectDialogStillOpen() {
     EXPECT_TRUE(clock_.Running());
@@ -466,9 +487,11 @@ class SysInfoButton : public ::testing::Test {
 
   static std::string Narrow(const std::wstring& text) {
     if (text.empty()) return {};
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), length, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), length,
+                        nullptr, nullptr);
     return utf8;
   }
 
@@ -482,11 +505,14 @@ class SysInfoButton : public ::testing::Test {
   // A copy of the stand-in in the Japanese folder, named by the second value in code page 932.
   void InstallJapaneseFolder() {
     ASSERT_EQ(GetACP(), 932u) << "the tests run with the Japanese locale";
-    ASSERT_TRUE(CreateDirectoryW(kJapaneseParent, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-    ASSERT_TRUE(CreateDirectoryW(kJapaneseFolder, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(CreateDirectoryW(kJapaneseParent, nullptr) ||
+                GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(CreateDirectoryW(kJapaneseFolder, nullptr) ||
+                GetLastError() == ERROR_ALREADY_EXISTS);
     ASSERT_TRUE(PutStandIn(kJapaneseTool));
     char bytes[MAX_PATH] = {};
-    const int length = WideCharToMultiByte(932, 0, kJapaneseFolder, -1, bytes, MAX_PATH, nullptr, nullptr);
+    const int length =
+        WideCharToMultiByte(932, 0, kJapaneseFolder, -1, bytes, MAX_PATH, nullptr, nullptr);
     ASSERT_GT(length, 0);
     const std::string folder(bytes);
     ASSERT_NE(folder.find("\x83\x5c"), std::string::npos);  // "ソ": a backslash as second byte
@@ -598,7 +624,8 @@ TEST_F(SysInfoButton, ShowsTheMessageForAFirstValueOfAnotherType) {
 
 // More than the 1024-byte buffer cannot be read: the first value counts as missing.
 TEST_F(SysInfoButton, ShowsTheMessageForAnOverlongFirstValue) {
-  const std::wstring path = std::wstring(kSpacedFolder) + L"\\" + std::wstring(1100, L'x') + L".EXE";
+  const std::wstring path =
+      std::wstring(kSpacedFolder) + L"\\" + std::wstring(1100, L'x') + L".EXE";
   ASSERT_EQ(SetText(kPathKey, kPathValue, path), ERROR_SUCCESS);
   OpenAbout();
   PressSysInfo();
