@@ -30,3 +30,7 @@ add_dependencies(planting_test planted_notepad planted_library dll_probe)
 
 # WM_DPICHANGED sent to both windows; the face is read with the clock tests' pixel model.
 morv_e2e_test(dpi_change_test dpi_change_test.cpp clock_face_pixels.cpp)
+
+# Endurance: short in the normal suite, ten minutes and more with MORV_SOAK=1.
+morv_e2e_test(soak_test soak_test.cpp clock_face_pixels.cpp hardening_support.cpp)
+set_tests_properties(soak_test PROPERTIES TIMEOUT 2400)

@@ -1,0 +1,435 @@
+// Endurance: the real clock runs while a driver uses it as a user would, with the keyboard,
+// over and over: opens and closes the About dialog (Esc, Enter, Alt+F4), starts the read-me
+// command and the system information button, and closes whatever they open. The clock's GDI
+// objects, its resident memory and its windows must stay flat after warm-up, and its face must
+// show the time throughout.
+//
+// With MORV_SOAK=1 (scripts/test --soak) it runs for at least 10 minutes and 500 About cycles;
+// otherwise a short version runs in the normal suite.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "clock_face_pixels.h"
+#include "e2e_support.h"
+#include "hardening_support.h"
+
+namespace morv::e2e {
+namespace {
+
+const wchar_t kClockCaption[] = L"MORV時計（デジタル）";
+const wchar_t kAboutCaption[] = L"ﾊﾞｰｼﾞｮﾝ情報 MorvTime";
+const wchar_t kEditorCaption[] = L"Morvyomi.txt - メモ帳";
+const wchar_t kMessageTitle[] = L"MORVTIME";
+const wchar_t kUnavailable[] = L"現時点ではｼｽﾃﾑ情報を使用できません";
+const wchar_t kToolKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+constexpr int kDpi = 120;
+constexpr int kWarmUpCycles = 20;  // every kind of action has run twice by then
+
+bool SoakRequested() {
+  wchar_t value[8] = {};
+  return GetEnvironmentVariableW(L"MORV_SOAK", value, 8) > 0 && value[0] == L'1';
+}
+
+bool WaitGone(HWND window, DWORD timeoutMs = 10000) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (IsWindow(window)) {
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+// A key pressed with a modifier held, as real input.
+void PressChord(WORD modifier, WORD key) {
+  INPUT input[4] = {};
+  for (INPUT& i : input) i.type = INPUT_KEYBOARD;
+  input[0].ki.wVk = modifier;
+  input[1].ki.wVk = key;
+  input[2].ki.wVk = key;
+  input[2].ki.dwFlags = KEYEVENTF_KEYUP;
+  input[3].ki.wVk = modifier;
+  input[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, input, sizeof(INPUT));
+  Sleep(60);
+}
+
+struct WindowEntry {
+  HWND window;
+  DWORD process;
+  bool visible;
+};
+
+std::vector<WindowEntry> TopLevelWindows() {
+  std::vector<WindowEntry> windows;
+  EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        DWORD process = 0;
+        GetWindowThreadProcessId(hwnd, &process);
+        reinterpret_cast<std::vector<WindowEntry>*>(param)->push_back(
+            {hwnd, process, IsWindowVisible(hwnd) != FALSE});
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+// The clock process's top-level windows, hidden ones included (a dialog or message box that
+// was hidden rather than destroyed would show up here).
+int WindowsOf(DWORD process) {
+  const auto all = TopLevelWindows();
+  return static_cast<int>(std::count_if(all.begin(), all.end(),
+                                        [process](const WindowEntry& w) { return w.process == process; }));
+}
+
+// A visible top-level window of another process that was not there before.
+HWND WaitForNewForeignWindow(const std::set<HWND>& before, DWORD excluded, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  do {
+    for (const WindowEntry& w : TopLevelWindows()) {
+      if (w.visible && w.process != excluded && w.process != GetCurrentProcessId() &&
+          before.count(w.window) == 0 && !WindowText(w.window).empty()) {
+        return w.window;
+      }
+    }
+    Sleep(100);
+  } while (GetTickCount64() < deadline);
+  return nullptr;
+}
+
+std::set<HWND> VisibleWindows() {
+  std::set<HWND> windows;
+  for (const WindowEntry& w : TopLevelWindows()) {
+    if (w.visible) windows.insert(w.window);
+  }
+  return windows;
+}
+
+// Closes another program's window: with the keyboard first (Esc, then Enter), then by asking
+// it to close, and ends its process if it still runs.
+bool CloseForeignWindow(HWND window) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  const HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+  bool closed = false;
+  for (const WORD key : {WORD{VK_ESCAPE}, WORD{VK_RETURN}}) {
+    if (ActivateWindow(window, 2000)) PressKey(key);
+    if (WaitGone(window, 3000)) {
+      closed = true;
+      break;
+    }
+  }
+  if (!closed) {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    closed = WaitGone(window, 5000);
+  }
+  if (process != nullptr) {
+    if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+    CloseHandle(process);
+  }
+  return closed;
+}
+
+// The text of the message box's static control that holds the message.
+bool MessageBoxSays(HWND box, const std::wstring& text) {
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (WindowText(child) == text) return true;
+  }
+  return false;
+}
+
+// Points the registry at the system's information tool, or takes the value away, and puts
+// back what was there when the test ends.
+class ToolRegistration {
+ public:
+  ToolRegistration() {
+    DWORD size = sizeof(saved_);
+    hadValue_ = RegGetValueW(HKEY_LOCAL_MACHINE, kToolKey, L"PATH", RRF_RT_REG_SZ, nullptr, saved_,
+                             &size) == ERROR_SUCCESS;
+    tool_ = SystemFolder() + L"\\msinfo32.exe";
+    available_ = FileExists(tool_);
+  }
+  ~ToolRegistration() {
+    if (hadValue_) {
+      Set(saved_);
+    } else {
+      Remove();
+    }
+  }
+  ToolRegistration(const ToolRegistration&) = delete;
+  ToolRegistration& operator=(const ToolRegistration&) = delete;
+
+  bool ToolAvailable() const { return available_; }
+  void Register() const { Set(tool_); }
+  void Remove() const {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kToolKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+      RegDeleteValueW(key, L"PATH");
+      RegCloseKey(key);
+    }
+  }
+
+ private:
+  static void Set(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kToolKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+      RegSetValueExW(key, L"PATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                     static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+      RegCloseKey(key);
+    }
+  }
+
+  wchar_t saved_[MAX_PATH] = {};
+  bool hadValue_ = false;
+  std::wstring tool_;
+  bool available_ = false;
+};
+
+// Live GDI objects between paints: painting holds a memory bitmap for a moment, so the lowest
+// of a few readings counts.
+int SettledGdiObjects(HANDLE process) {
+  int lowest = GdiObjectCount(process);
+  for (int i = 0; i < 4; ++i) {
+    Sleep(80);
+    lowest = std::min(lowest, GdiObjectCount(process));
+  }
+  return lowest;
+}
+
+// The face read from its pixels shows the time read just before or after the capture (or the
+// second before, as the timer may not have ticked yet).
+::testing::AssertionResult ShowsTheTime(HWND window) {
+  const ClockFacePixels face(kDpi);
+  std::string last;
+  for (int attempt = 0; attempt < 25; ++attempt) {
+    const TimeOfDay before = LocalTimeOfDay();
+    const Pixels pixels = CaptureClient(window);
+    const TimeOfDay after = LocalTimeOfDay();
+    const auto sides = face.ReadSides(pixels);
+    if (sides) {
+      const int shown = TimeForSides(*sides).SecondsOfDay();
+      const std::string mismatch = face.Compare(pixels, *sides);
+      if (mismatch.empty() && (shown == before.SecondsOfDay() || shown == after.SecondsOfDay() ||
+                               shown == (before.SecondsOfDay() + 86399) % 86400)) {
+        return ::testing::AssertionSuccess();
+      }
+      last = "shows " + TimeForSides(*sides).Text() + " at " + before.Text() + " " + mismatch;
+    } else {
+      last = "the capture is too small for the face";
+    }
+    Sleep(200);
+  }
+  return ::testing::AssertionFailure() << last;
+}
+
+struct Sample {
+  int cycle;
+  double minutes;
+  int gdi;
+  std::size_t resident;
+  int windows;
+};
+
+class Soak : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetScreenDpi(kDpi);
+    ASSERT_TRUE(clock_.StartMorvTime());
+    window_ = WaitForWindow(clock_.id(), kClockCaption);
+    ASSERT_NE(window_, nullptr);
+  }
+
+  // Opens the About dialog from the menu bar; nullptr if it does not appear.
+  // The keyboard goes to whichever window is in front when the keys arrive; if another
+  // window took the focus on the way, the menu is left with Esc and chosen again. Such retries
+  // are counted and reported.
+  HWND OpenAbout() {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      if (attempt > 0) {
+        ++retries_;
+        PressKey(VK_ESCAPE);
+        PressKey(VK_ESCAPE);
+      }
+      if (!ChooseMenuCommand(window_, 1)) continue;
+      if (const HWND dialog = WaitForWindow(clock_.id(), kAboutCaption, 5000)) return dialog;
+    }
+    return nullptr;
+  }
+
+  // Presses the system information button with its mnemonic and closes what it opens: the
+  // tool's window, or the clock's message that the tool is unavailable.
+  void UseSystemInformation(HWND dialog, bool toolRegistered) {
+    const std::set<HWND> before = VisibleWindows();
+    ASSERT_TRUE(ActivateWindow(dialog));
+    PressChord(VK_MENU, 'S');
+    if (toolRegistered) {
+      const HWND tool = WaitForNewForeignWindow(before, clock_.id(), 20000);
+      ASSERT_NE(tool, nullptr) << "the system information tool did not open";
+      EXPECT_TRUE(CloseForeignWindow(tool));
+      ++toolsClosed_;
+    } else {
+      const HWND box = WaitForWindow(clock_.id(), kMessageTitle, 10000);
+      ASSERT_NE(box, nullptr) << "no message that the tool is unavailable";
+      EXPECT_TRUE(MessageBoxSays(box, kUnavailable));
+      ASSERT_TRUE(ActivateWindow(box));
+      PressKey(VK_RETURN);
+      ASSERT_TRUE(WaitGone(box));
+      ++messagesClosed_;
+    }
+    // The dialog stays open in either case.
+    EXPECT_TRUE(IsWindowVisible(dialog));
+  }
+
+  // Chooses the read-me command and closes the editor it opens.
+  void UseReadMe() {
+    std::set<HWND> before;
+    for (HWND w : WindowsTitled(kEditorCaption)) before.insert(w);
+    std::vector<HWND> editors;
+    for (int attempt = 0; attempt < 3 && editors.empty(); ++attempt) {
+      if (attempt > 0) {
+        ++retries_;
+        PressKey(VK_ESCAPE);
+        PressKey(VK_ESCAPE);
+      }
+      if (!ChooseMenuCommand(window_, 0)) continue;
+      const ULONGLONG deadline = GetTickCount64() + 8000;
+      while (editors.empty() && GetTickCount64() < deadline) {
+        Sleep(100);
+        for (HWND w : WindowsTitled(kEditorCaption)) {
+          if (before.count(w) == 0) editors.push_back(w);
+        }
+      }
+    }
+    ASSERT_FALSE(editors.empty()) << "the editor did not open the read-me";
+    Sleep(300);  // a retry may have opened a second one
+    for (HWND w : WindowsTitled(kEditorCaption)) {
+      if (before.count(w) == 0 && std::find(editors.begin(), editors.end(), w) == editors.end()) editors.push_back(w);
+    }
+    for (HWND editor : editors) {
+      DWORD id = 0;
+      GetWindowThreadProcessId(editor, &id);
+      const HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+      PostMessageW(editor, WM_CLOSE, 0, 0);  // an unchanged file closes without a question
+      if (process != nullptr) {
+        if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+        CloseHandle(process);
+      }
+      ++editorsClosed_;
+    }
+  }
+
+  // One About cycle: open, sometimes use the system information button, close with Esc,
+  // Enter or Alt+F4 in turn. Every tenth cycle also runs the read-me command.
+  void Cycle(int n, const ToolRegistration& tool) {
+    const HWND dialog = OpenAbout();
+    ASSERT_NE(dialog, nullptr) << "cycle " << n << ": the About dialog did not open";
+    if (n % 10 == 3 && tool.ToolAvailable()) {
+      tool.Register();
+      UseSystemInformation(dialog, true);
+      tool.Remove();
+    } else if (n % 10 == 7) {
+      tool.Remove();
+      UseSystemInformation(dialog, false);
+    }
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(ActivateWindow(dialog)) << "cycle " << n;
+    switch (n % 3) {
+      case 0: PressKey(VK_ESCAPE); break;
+      case 1: PressKey(VK_RETURN); break;
+      default: PressChord(VK_MENU, VK_F4); break;
+    }
+    ASSERT_TRUE(WaitGone(dialog)) << "cycle " << n << ": the About dialog did not close";
+    if (n % 10 == 5) UseReadMe();
+  }
+
+  Sample Measure(int cycle, ULONGLONG start) const {
+    return {cycle, static_cast<double>(GetTickCount64() - start) / 60000.0,
+            SettledGdiObjects(clock_.handle()), ResidentBytes(clock_.handle()), WindowsOf(clock_.id())};
+  }
+
+  Process clock_;
+  HWND window_ = nullptr;
+  int toolsClosed_ = 0;
+  int messagesClosed_ = 0;
+  int editorsClosed_ = 0;
+  int retries_ = 0;
+};
+
+TEST_F(Soak, AboutDialogReadMeAndSystemInformationOverAndOver) {
+  const bool soak = SoakRequested();
+  const int minimumCycles = soak ? 500 : 60;
+  const ULONGLONG minimumMs = soak ? 10ULL * 60 * 1000 : 0;
+  const ToolRegistration tool;
+  const ULONGLONG start = GetTickCount64();
+
+  std::vector<Sample> samples;
+  int cycle = 0;
+  for (; cycle < kWarmUpCycles; ++cycle) {
+    Cycle(cycle, tool);
+    ASSERT_FALSE(HasFatalFailure());
+  }
+  const Sample baseline = Measure(cycle, start);
+  samples.push_back(baseline);
+  EXPECT_TRUE(ShowsTheTime(window_));
+
+  while (cycle < minimumCycles || GetTickCount64() - start < minimumMs) {
+    Cycle(cycle, tool);
+    ASSERT_FALSE(HasFatalFailure());
+    ++cycle;
+    if (cycle % 25 == 0) {
+      samples.push_back(Measure(cycle, start));
+      EXPECT_TRUE(ShowsTheTime(window_)) << "after " << cycle << " cycles";
+    }
+  }
+  const Sample last = Measure(cycle, start);
+  samples.push_back(last);
+  EXPECT_TRUE(ShowsTheTime(window_)) << "at the end";
+  EXPECT_TRUE(clock_.Running());
+
+  const auto peakGdi = std::max_element(samples.begin(), samples.end(),
+                                        [](const Sample& a, const Sample& b) { return a.gdi < b.gdi; })->gdi;
+  const auto peakResident = std::max_element(samples.begin(), samples.end(), [](const Sample& a, const Sample& b) {
+                              return a.resident < b.resident;
+                            })->resident;
+
+  // The figures, for the record: on the console, and next to the test program.
+  std::string report = "soak: " + std::to_string(cycle) + " About cycles, " + std::to_string(editorsClosed_) +
+                       " editors, " + std::to_string(toolsClosed_) + " tools, " + std::to_string(messagesClosed_) +
+                       " messages in " + std::to_string(last.minutes).substr(0, 5) + " min; " +
+                       std::to_string(retries_) + " menu retries\n";
+  report += "cycle   minutes  gdi  resident_KiB  windows\n";
+  for (const Sample& s : samples) {
+    char line[96];
+    std::snprintf(line, sizeof(line), "%5d  %7.2f  %4d  %12zu  %7d\n", s.cycle, s.minutes, s.gdi,
+                  s.resident / 1024, s.windows);
+    report += line;
+  }
+  std::fputs(report.c_str(), stdout);
+  if (FILE* out = _wfopen((TestProgramFolder() + L"\\soak_results.txt").c_str(), L"w")) {
+    std::fputs(report.c_str(), out);
+    std::fclose(out);
+  }
+
+  // Flat after warm-up: not one GDI object more, the same windows, and resident memory within
+  // a small allowance for the heap's own bookkeeping.
+  ASSERT_GT(baseline.gdi, 0) << "the GDI objects could not be counted";
+  EXPECT_LE(last.gdi, baseline.gdi) << "GDI objects leak";
+  EXPECT_LE(peakGdi, baseline.gdi + 4) << "GDI objects pile up between checks";
+  EXPECT_EQ(last.windows, baseline.windows) << "windows are left behind";
+  ASSERT_GT(baseline.resident, 0u);
+  constexpr std::size_t kAllowance = 1024 * 1024;
+  EXPECT_LE(last.resident, baseline.resident + kAllowance) << "resident memory grows";
+  EXPECT_LE(peakResident, baseline.resident + 2 * kAllowance);
+  EXPECT_GE(editorsClosed_, 1);
+  EXPECT_GE(messagesClosed_, 1);
+  // A retry now and then is the desktop's doing; more means the clock stops answering its menu.
+  EXPECT_LE(retries_, cycle / 20 + 1);
+}
+
+}  // namespace
+}  // namespace morv::e2e
