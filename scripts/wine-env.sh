@@ -56,6 +56,21 @@ morv_prepare_prefix() {
   # Already running after wineboot, which is fine.
   wineserver -p >/dev/null 2>&1 </dev/null || true
   morv_set_dpi "$dpi"
+  morv_japanese_desktop
+}
+
+# morv_japanese_desktop: fonts and window frames as on a Japanese Windows (see wine-prefix.reg).
+# Run on every preparation, so that prefixes made before a change get it too.
+morv_japanese_desktop() {
+  local reg="$WINEPREFIX/drive_c/morv-prefix.reg"
+  sed 's/$/\r/' "$MORV_ROOT/scripts/wine-prefix.reg" | iconv -f UTF-8 -t UTF-16 >"$reg"
+  wine regedit /S 'C:\morv-prefix.reg' >/dev/null 2>&1 </dev/null
+  rm -f "$reg"
+  # Wine draws the caption buttons with its Marlett font. Debian's Wine does not find its own
+  # fonts folder, so the font goes where Windows keeps it.
+  if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    ln -sf /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
+  fi
 }
 
 morv_set_dpi() {
