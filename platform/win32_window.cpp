@@ -136,6 +136,7 @@ Win32Window::~Win32Window() {
   }
   for (Control& control : controls_) {
     if (control.ownFont != nullptr) DeleteObject(control.ownFont);
+    if (control.icon != nullptr) DestroyIcon(control.icon);
   }
   for (Pen& pen : pens_) DeleteObject(pen.pen);
   if (dialogFont_ != nullptr) DeleteObject(dialogFont_);
@@ -192,8 +193,12 @@ void Win32Window::AddIconPicture(Rect bounds, Colour background) {
   const HWND control = AddControl(L"STATIC", "", SS_ICON | SS_CENTERIMAGE | SS_REALSIZEIMAGE, bounds,
                                   nullptr, nullptr);
   controls_.back().background = background;
+  // The icon at the 32 x 32 pixels it is drawn in, whatever the DPI. Not a shared icon: the
+  // system keeps one shared icon per resource, in the size it was first loaded at (the window
+  // class's, scaled to the DPI), and that would be drawn larger than the picture and cut off.
   const auto icon = static_cast<HICON>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, LR_SHARED));
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0));
+  controls_.back().icon = icon;
   SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   PlaceControl(controls_.back());  // SS_ICON resizes itself to the icon; keep the given box
 }

@@ -75,6 +75,7 @@ class Win32Window final : public Window {
     HFONT ownFont = nullptr;
     std::function<void()> onClick;
     Colour background = kDefaultColour;
+    HICON icon = nullptr;  // a picture's own icon, destroyed with the window
   };
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
