@@ -1,0 +1,56 @@
+// The clock started from the unpacked release zip (release_zip_test.cmake unpacks it under
+// tests/package/unpacked): it opens its window, finds its read-me in its own folder, and ends
+// cleanly when closed.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "e2e_support.h"
+
+namespace morv::e2e {
+namespace {
+
+const wchar_t kClockCaption[] = L"MORV時計（デジタル）";
+const wchar_t kEditorCaption[] = L"Morvyomi.txt - メモ帳";
+
+// The one folder in the zip.
+std::wstring UnpackedFolder() {
+  const std::wstring unpacked = TestProgramFolder() + L"\\package\\unpacked";
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = FindFirstFileW((unpacked + L"\\MorvTime-*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return {};
+  FindClose(search);
+  return unpacked + L"\\" + found.cFileName;
+}
+
+TEST(ReleaseZip, TheClockStartsFromTheUnpackedFolderAndEndsWhenClosed) {
+  const std::wstring folder = UnpackedFolder();
+  ASSERT_FALSE(folder.empty()) << "the zip was not unpacked";
+  SetScreenDpi(120);
+  Process clock;
+  ASSERT_TRUE(clock.Start(folder + L"\\morvtime.exe", L"morvtime.exe", folder));
+  const HWND window = WaitForWindow(clock.id(), kClockCaption);
+  ASSERT_NE(window, nullptr);
+  const SIZE size = ClientSize(window);
+  EXPECT_EQ(size.cx, 645);
+  EXPECT_EQ(size.cy, 112);
+
+  // The read-me travels with the program: the editor finds it in the current directory.
+  const std::size_t editorsBefore = WindowsTitled(kEditorCaption).size();
+  ASSERT_TRUE(ChooseMenuCommand(window, 0));
+  HWND editor = nullptr;
+  const ULONGLONG deadline = GetTickCount64() + 20000;
+  while (editor == nullptr && GetTickCount64() < deadline) {
+    const auto editors = WindowsTitled(kEditorCaption);
+    if (editors.size() > editorsBefore) editor = editors.front();
+    Sleep(100);
+  }
+  EXPECT_NE(editor, nullptr) << "the editor did not open the read-me from the zip";
+  for (HWND open : WindowsTitled(kEditorCaption)) PostMessageW(open, WM_CLOSE, 0, 0);
+
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(clock.WaitForExit(10000), 0u);
+}
+
+}  // namespace
+}  // namespace morv::e2e
