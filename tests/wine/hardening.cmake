@@ -51,3 +51,13 @@ add_test(NAME release_zip_test
           "-DRUNNER=${CMAKE_CROSSCOMPILING_EMULATOR}" -DPROGRAM=$<TARGET_FILE:release_zip_test>
           -P ${CMAKE_CURRENT_SOURCE_DIR}/release_zip_test.cmake)
 set_tests_properties(release_zip_test PROPERTIES TIMEOUT 600)
+
+# Start-up faults in the real Win32 backend, linked into the test program itself.
+morv_e2e_test(startup_fault_test startup_fault_test.cpp
+  ${PROJECT_SOURCE_DIR}/platform/win32_dpi.cpp
+  ${PROJECT_SOURCE_DIR}/platform/win32_platform.cpp
+  ${PROJECT_SOURCE_DIR}/platform/win32_registry.cpp
+  ${PROJECT_SOURCE_DIR}/platform/win32_text.cpp
+  ${PROJECT_SOURCE_DIR}/platform/win32_window.cpp)
+target_link_libraries(startup_fault_test PRIVATE morv_core user32 gdi32 advapi32)
+target_compile_definitions(startup_fault_test PRIVATE WINVER=0x0A00)

@@ -1,0 +1,191 @@
+// Start-up faults in the real Win32 backend: this program links the clock and its Win32
+// platform, and makes the system refuse the clock window, its timer or its pen by replacing
+// those functions in its own import table. Each time the program must show its one message
+// box (titled with the application title), return a failure status, and leave no window and
+// no GDI object behind.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "clock/program.h"
+#include "e2e_support.h"
+#include "platform/win32_platform.h"
+
+namespace morv::e2e {
+namespace {
+
+const wchar_t kClockClass[] = L"MorvTimeWindow";
+const wchar_t kCannotStart[] = L"時計のウィンドウを作成できないため、MorvTimeを起動できません。";
+const wchar_t kAppTitle[] = L"MORVTIME";
+
+// Replaces this program's import of name from module; returns the previous entry, or nullptr
+// if the program does not import it.
+void* ReplaceImport(const char* module, const char* name, void* replacement) {
+  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+       entry->Name != 0; ++entry) {
+    if (_stricmp(reinterpret_cast<const char*>(base + entry->Name), module) != 0) continue;
+    auto* address = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+    const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+    for (; address->u1.Function != 0; ++address, ++names) {
+      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+      const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+      if (std::strcmp(reinterpret_cast<const char*>(byName->Name), name) != 0) continue;
+      DWORD protection = 0;
+      VirtualProtect(&address->u1.Function, sizeof(address->u1.Function), PAGE_READWRITE, &protection);
+      void* previous = reinterpret_cast<void*>(address->u1.Function);
+      address->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+      VirtualProtect(&address->u1.Function, sizeof(address->u1.Function), protection, &protection);
+      return previous;
+    }
+  }
+  return nullptr;
+}
+
+// One refused system function for the life of this object.
+class Refusal {
+ public:
+  Refusal(const char* module, const char* name, void* refusing)
+      : module_(module), name_(name), original_(ReplaceImport(module, name, refusing)) {}
+  ~Refusal() {
+    if (original_ != nullptr) ReplaceImport(module_, name_, original_);
+  }
+  Refusal(const Refusal&) = delete;
+  Refusal& operator=(const Refusal&) = delete;
+  bool Active() const { return original_ != nullptr; }
+
+ private:
+  const char* module_;
+  const char* name_;
+  void* original_;
+};
+
+HWND WINAPI RefuseWindow(DWORD, LPCWSTR, LPCWSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return nullptr;
+}
+UINT_PTR WINAPI RefuseTimer(HWND, UINT_PTR, UINT, TIMERPROC) {
+  SetLastError(ERROR_NO_SYSTEM_RESOURCES);
+  return 0;
+}
+HPEN WINAPI RefusePen(DWORD, DWORD, const LOGBRUSH*, DWORD, const DWORD*) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return nullptr;
+}
+
+// What the user saw while the program ran: the message boxes of this process, read and
+// answered with OK by a second thread, and whether a clock window was visible meanwhile.
+struct Observer {
+  std::atomic<bool> done{false};
+  std::atomic<int> boxes{0};
+  std::atomic<bool> clockVisibleWithBox{false};
+  std::wstring text;   // of the first box
+  std::wstring title;
+  std::thread thread;
+
+  Observer() {
+    thread = std::thread([this] {
+      while (!done) {
+        HWND box = nullptr;
+        EnumWindows(
+            [](HWND hwnd, LPARAM param) -> BOOL {
+              DWORD process = 0;
+              GetWindowThreadProcessId(hwnd, &process);
+              wchar_t name[16] = {};
+              GetClassNameW(hwnd, name, 16);
+              if (process == GetCurrentProcessId() && IsWindowVisible(hwnd) &&
+                  std::wstring(name) == L"#32770") {
+                *reinterpret_cast<HWND*>(param) = hwnd;
+                return FALSE;
+              }
+              return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&box));
+        if (box != nullptr) {
+          if (boxes == 0) {
+            title = WindowText(box);
+            for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+              if (WindowText(child) == kCannotStart) text = WindowText(child);
+            }
+          }
+          const HWND clock = FindWindowW(kClockClass, nullptr);
+          if (clock != nullptr && IsWindowVisible(clock)) clockVisibleWithBox = true;
+          ++boxes;
+          PostMessageW(box, WM_COMMAND, IDOK, 0);
+          while (IsWindow(box) && !done) Sleep(20);
+        }
+        Sleep(20);
+      }
+    });
+  }
+  ~Observer() { Stop(); }
+  void Stop() {
+    done = true;
+    if (thread.joinable()) thread.join();
+  }
+};
+
+int RunClockProgram() {
+  win32::Win32Platform platform;
+  return RunProgram(platform);
+}
+
+class StartupFault : public ::testing::Test {
+ protected:
+  // Runs the program with the refusal in place and checks the report and what is left.
+  void ExpectReported(const Refusal& refusal) {
+    ASSERT_TRUE(refusal.Active()) << "the backend does not import the refused function";
+    Observer observer;
+    const int status = RunClockProgram();
+    Sleep(200);
+    observer.Stop();
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(observer.boxes, 1);
+    EXPECT_EQ(observer.text, kCannotStart);
+    EXPECT_EQ(observer.title, kAppTitle);
+    EXPECT_FALSE(observer.clockVisibleWithBox) << "a broken clock window was on the screen";
+    EXPECT_EQ(FindWindowW(kClockClass, nullptr), nullptr) << "a clock window was left behind";
+  }
+};
+
+TEST_F(StartupFault, TheWindowRefused) {
+  const Refusal refusal("user32.dll", "CreateWindowExW", reinterpret_cast<void*>(&RefuseWindow));
+  ExpectReported(refusal);
+}
+
+TEST_F(StartupFault, TheTimerRefused) {
+  const Refusal refusal("user32.dll", "SetTimer", reinterpret_cast<void*>(&RefuseTimer));
+  ExpectReported(refusal);
+}
+
+TEST_F(StartupFault, ThePenRefused) {
+  const Refusal refusal("gdi32.dll", "ExtCreatePen", reinterpret_cast<void*>(&RefusePen));
+  ExpectReported(refusal);
+}
+
+// Failing again and again costs nothing: the GDI objects of the failed windows are all freed.
+TEST_F(StartupFault, RepeatedFailuresLeaveNoGdiObjects) {
+  const Refusal refusal("user32.dll", "SetTimer", reinterpret_cast<void*>(&RefuseTimer));
+  ASSERT_TRUE(refusal.Active());
+  auto runOnce = [] {
+    Observer observer;
+    const int status = RunClockProgram();
+    observer.Stop();
+    return status;
+  };
+  ASSERT_EQ(runOnce(), 1);  // warm-up: the message box's own caches
+  const int before = GdiObjectCount(GetCurrentProcess());
+  for (int i = 0; i < 10; ++i) ASSERT_EQ(runOnce(), 1);
+  const int after = GdiObjectCount(GetCurrentProcess());
+  ASSERT_GT(before, 0);
+  EXPECT_LE(after, before);
+}
+
+}  // namespace
+}  // namespace morv::e2e
