@@ -1,6 +1,9 @@
 // The About dialog and the two menu commands of the real morvtime.exe under Wine at 120 DPI,
 // driven as a user drives them: through the menu bar, the keyboard and the mouse.
 #include <gtest/gtest.h>
+#include <windows.h>
+// The process list, which needs <windows.h> before it.
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -12,8 +15,6 @@
 
 #include "about/about_layout.h"
 #include "e2e_support.h"
-
-#include <tlhelp32.h>
 
 namespace morv::e2e {
 namespace {
@@ -29,7 +30,8 @@ constexpr int kAboutCommand = 1;
 int Px(int twips) { return MulDiv(twips, kDpi, 1440); }
 
 std::wstring Wide(const std::string& utf8) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  const int length =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring text(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), length);
   return text;
@@ -63,7 +65,8 @@ std::wstring ClassOf(HWND window) {
 // The children in z-order, which is the dialog manager's tab order.
 std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> children;
-  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
     children.push_back(child);
   }
   return children;
@@ -136,7 +139,8 @@ void ClickAt(POINT point) {
 }
 
 std::uint32_t Rgb(COLORREF colour) {
-  return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+  return static_cast<std::uint32_t>((GetRValue(colour) << 16) | (GetGValue(colour) << 8) |
+                                    GetBValue(colour));
 }
 
 // Text drawn here as a static control draws its text, on the dialog's face colour.
@@ -261,7 +265,8 @@ std::vector<DWORD> EditorsStartedBy(DWORD parent) {
   if (snapshot == INVALID_HANDLE_VALUE) return editors;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
     if (entry.th32ParentProcessID == parent && _wcsicmp(entry.szExeFile, L"notepad.exe") == 0) {
       editors.push_back(entry.th32ProcessID);
     }
@@ -358,10 +363,14 @@ TEST_F(AboutDialog, OpensFromTheMenuBarAsAFixedOwnerlessDialogCentredOnTheClock)
   RECT frame{};
   GetWindowRect(dialog, &frame);
   const int midX = (frame.left + frame.right) / 2, midY = (frame.top + frame.bottom) / 2;
-  const POINT edges[] = {{frame.left, midY},          {frame.right - 1, midY},
-                         {midX, frame.bottom - 1},    {midX, frame.top},
-                         {frame.left, frame.top},     {frame.right - 1, frame.bottom - 1},
-                         {frame.left, frame.bottom - 1}, {frame.right - 1, frame.top}};
+  const POINT edges[] = {{frame.left, midY},
+                         {frame.right - 1, midY},
+                         {midX, frame.bottom - 1},
+                         {midX, frame.top},
+                         {frame.left, frame.top},
+                         {frame.right - 1, frame.bottom - 1},
+                         {frame.left, frame.bottom - 1},
+                         {frame.right - 1, frame.top}};
   for (const POINT& edge : edges) {
     const int hit = HitTest(dialog, edge.x, edge.y);
     EXPECT_FALSE(hit >= HTLEFT && hit <= HTBOTTOMRIGHT) << "resizes at " << edge.x << "," << edge.y;
@@ -377,8 +386,10 @@ TEST_F(AboutDialog, OpensFromTheMenuBarAsAFixedOwnerlessDialogCentredOnTheClock)
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
   const int centredLeft = (clock.left + clock.right - width) / 2;
   const int centredTop = (clock.top + clock.bottom - height) / 2;
-  const int expectedLeft = std::clamp(centredLeft, static_cast<int>(work.left), static_cast<int>(work.right) - width);
-  const int expectedTop = std::clamp(centredTop, static_cast<int>(work.top), static_cast<int>(work.bottom) - height);
+  const int expectedLeft =
+      std::clamp(centredLeft, static_cast<int>(work.left), static_cast<int>(work.right) - width);
+  const int expectedTop =
+      std::clamp(centredTop, static_cast<int>(work.top), static_cast<int>(work.bottom) - height);
   EXPECT_NEAR(frame.left, expectedLeft, 1);
   EXPECT_NEAR(frame.top, expectedTop, 1);
 }
@@ -450,7 +461,8 @@ TEST_F(AboutDialog, OpensWithTheFocusOnTheDefaultOkButtonAndTabMovesIt) {
 TEST_F(AboutDialog, PaintsTheIconTheEtchedSeparatorAndItsTextsInTheirFonts) {
   const HWND dialog = OpenAbout();
   ASSERT_NE(dialog, nullptr);
-  RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RedrawWindow(dialog, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   ASSERT_TRUE(Responds(dialog));
   const Pixels shot = CaptureClient(dialog);
   ASSERT_EQ(shot.width, 548);
@@ -459,8 +471,8 @@ TEST_F(AboutDialog, PaintsTheIconTheEtchedSeparatorAndItsTextsInTheirFonts) {
 
   // The icon on light grey: the picture is 36 pixels square at (20, 20), the icon its own 32
   // pixels in the middle of it, so the X's ends lie 3 pixels in (past its transparent margin).
-  for (const POINT corner : {POINT{20, 20}, POINT{55, 20}, POINT{20, 55}, POINT{55, 55}, POINT{22, 22},
-                             POINT{53, 53}}) {
+  for (const POINT corner :
+       {POINT{20, 20}, POINT{55, 20}, POINT{20, 55}, POINT{55, 55}, POINT{22, 22}, POINT{53, 53}}) {
     EXPECT_EQ(shot.at(corner.x, corner.y), 0xC0C0C0u) << corner.x << "," << corner.y;
   }
   for (const POINT end : {POINT{23, 23}, POINT{52, 23}, POINT{23, 52}, POINT{52, 52}}) {
@@ -497,15 +509,17 @@ TEST_F(AboutDialog, PaintsTheIconTheEtchedSeparatorAndItsTextsInTheirFonts) {
     SCOPED_TRACE(testing::Message() << "label at " << label.left << "," << label.top);
     const RECT area{Px(label.left), Px(label.top), Px(label.left) + Px(label.width),
                     Px(label.top) + Px(label.height)};
-    const Pixels expected = RenderText(label.text, label.font, area.right - area.left, area.bottom - area.top,
-                                       DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_NOPREFIX);
+    const Pixels expected =
+        RenderText(label.text, label.font, area.right - area.left, area.bottom - area.top,
+                   DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_NOPREFIX);
     EXPECT_GT(DarkCount(expected), 20);
     EXPECT_EQ(Differences(shot, area, expected), 0);
   }
 
   // The button's caption in the dialog font: its ink is as wide as the text's in that font.
   const RECT button{Px(4740) + 4, Px(2592) + 4, Px(4740) + Px(1608) - 4, Px(2592) + Px(345) - 4};
-  const Pixels caption = RenderText(L"ｼｽﾃﾑ情報(&S)...", messageFont, 300, 40, DT_LEFT | DT_TOP | DT_SINGLELINE);
+  const Pixels caption =
+      RenderText(L"ｼｽﾃﾑ情報(&S)...", messageFont, 300, 40, DT_LEFT | DT_TOP | DT_SINGLELINE);
   const RECT want = Ink(caption, {0, 0, caption.width, caption.height});
   const RECT got = Ink(shot, button);
   EXPECT_GT(want.right - want.left, 0);
@@ -603,7 +617,8 @@ TEST_F(AboutCommand, LeavesTheClockTickingWhileTheDialogIsOpen) {
   // Out of the clock's way, as a user would drag it, so that the whole face is on screen.
   RECT clock{};
   GetWindowRect(clock_, &clock);
-  SetWindowPos(dialog, nullptr, clock.left, clock.bottom + 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(dialog, nullptr, clock.left, clock.bottom + 8, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ASSERT_TRUE(Responds(dialog));
   const Pixels first = CaptureClient(clock_);
   ASSERT_EQ(first.width, 645);
@@ -634,10 +649,12 @@ TEST_F(ReadMeCommand, TwiceOpensTwoEditorsShowingTheJapaneseReadMe) {
     EXPECT_EQ(EditorText(editor), readMe);
   }
   // The editor that came last has the focus, and the clock goes on.
-  EXPECT_TRUE(WaitUntil([&] {
-    const HWND front = GetForegroundWindow();
-    return WindowText(front) == kEditorCaption;
-  }, 5000));
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const HWND front = GetForegroundWindow();
+        return WindowText(front) == kEditorCaption;
+      },
+      5000));
   EXPECT_TRUE(app_.Running());
   EXPECT_TRUE(Responds(clock_));
 }
@@ -719,7 +736,9 @@ TEST_F(AboutDialogEndurance, AHundredOpenCloseCyclesLeaveGdiObjectsAndMemoryFlat
   std::printf("GDI objects %d -> %d, resident memory %zu -> %zu KiB\n", gdiBefore, gdiAfter,
               memoryBefore / 1024, memoryAfter / 1024);
   EXPECT_EQ(gdiAfter, gdiBefore);
-  EXPECT_LE(memoryAfter, memoryBefore + 256 * 1024);
+  // Heap pages may settle a little differently; a leak of 3 KB or more per cycle exceeds this.
+  constexpr std::size_t kMemoryTolerance = std::size_t{256} * 1024;
+  EXPECT_LE(memoryAfter, memoryBefore + kMemoryTolerance);
 }
 
 }  // namespace
