@@ -108,8 +108,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
-  gRepaintEachSecond = arguments != nullptr && lstrcmpiW(arguments, L"repaint") == 0;
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR lpCmdLine, int) {
+  gRepaintEachSecond = lpCmdLine != nullptr && lstrcmpiW(lpCmdLine, L"repaint") == 0;
   // The clock asks for per-monitor DPI awareness; so does the floor, so that both windows have
   // the same size in pixels. A failure (already set) is harmless.
   SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
@@ -117,7 +117,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance;
+  wc.hInstance = hInstance;
   wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   wc.lpszClassName = kClassName;
   if (RegisterClassExW(&wc) == 0) return 1;
@@ -127,7 +127,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
   AppendMenuW(menu, MF_STRING, 1001, L"MorvTimeについて");
   const HWND hwnd = CreateWindowExW(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu,
-                                    instance, nullptr);
+                                    hInstance, nullptr);
   if (hwnd == nullptr) return 1;
   FitClientSize(hwnd);
   if (SetTimer(hwnd, kTimerId, kTimerMs, nullptr) == 0) return 1;
