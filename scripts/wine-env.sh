@@ -53,10 +53,16 @@ morv_prepare_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 </dev/null
   fi
-  # Already running after wineboot, which is fine.
-  wineserver -p >/dev/null 2>&1 </dev/null || true
   morv_set_dpi "$dpi"
   morv_japanese_desktop
+  # Wine's desktop process takes the DPI and fonts when it starts; one left running by wineboot
+  # would keep a fresh prefix's 96 DPI and scale every window we size. Start afresh, and let a
+  # first quiet Wine call bring up Wine's helper processes, so that none of them inherits (and
+  # holds open) the output of a test.
+  wineserver -k >/dev/null 2>&1 </dev/null || true
+  wineserver -w >/dev/null 2>&1 </dev/null || true
+  wineserver -p >/dev/null 2>&1 </dev/null || true
+  morv_set_dpi "$dpi"
 }
 
 # morv_japanese_desktop: fonts and window frames as on a Japanese Windows (see wine-prefix.reg).
