@@ -162,7 +162,8 @@ long FakeRegistry::QueryValue(RegKey key, const std::string& valueName, std::uin
     *size = needed;
     return kErrorMoreData;
   }
-  std::memcpy(data, value.bytes.data(), needed);
+  // Registry data as stored: binary, terminated only if the value holds its own zero.
+  std::memcpy(data, value.bytes.data(), needed);  // NOLINT(bugprone-not-null-terminated-result)
   *size = needed;
   return kErrorSuccess;
 }

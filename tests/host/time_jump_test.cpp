@@ -155,10 +155,11 @@ TEST(TimeJumps, FallBackRepeatsAnHour) {
 TEST(TimeJumps, ThroughTheWholeRepeatedHour) {
   ZoneTime zone(kCentralEurope);
   RunningClock program;
-  std::time_t t = kFallBack - 2 * 3600;
+  constexpr std::time_t kTwoHours = 7200;
+  std::time_t t = kFallBack - kTwoHours;
   int previous = -1;
   int backwards = 0;
-  for (; t < kFallBack + 2 * 3600; ++t) {
+  for (; t < kFallBack + kTwoHours; ++t) {
     const LocalTime local = ZoneTime::Local(t);
     TickAndCheck(program, local);
     ASSERT_FALSE(HasFatalFailure());

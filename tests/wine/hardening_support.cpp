@@ -4,6 +4,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cwctype>
 
 namespace morv::e2e {
@@ -75,9 +76,9 @@ ScratchFolder::ScratchFolder(const std::wstring& prefix) {
   std::wstring base(temp, length);
   if (!base.empty() && base.back() == L'\\') base.pop_back();
   for (unsigned attempt = 0; attempt < 1000; ++attempt) {
-    const std::wstring candidate = base + L"\\" + prefix + L"-" +
-                                   std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                   std::to_wstring(attempt);
+    std::wstring candidate = base;
+    candidate += L"\\" + prefix + L"-" + std::to_wstring(GetCurrentProcessId());
+    candidate += L"-" + std::to_wstring(attempt);
     if (CreateDirectoryW(candidate.c_str(), nullptr)) {
       path_ = candidate;
       return;

@@ -50,8 +50,8 @@ class PeFile {
   // The file offset of a relative virtual address, if a section holds it.
   std::optional<std::size_t> Offset(DWORD rva) const {
     for (const auto& section : sections_) {
-      const DWORD size = std::max(section.Misc.VirtualSize, section.SizeOfRawData);
-      if (rva >= section.VirtualAddress && rva < section.VirtualAddress + size) {
+      const DWORD extent = std::max(section.Misc.VirtualSize, section.SizeOfRawData);
+      if (rva >= section.VirtualAddress && rva < section.VirtualAddress + extent) {
         return static_cast<std::size_t>(rva - section.VirtualAddress) + section.PointerToRawData;
       }
     }

@@ -26,7 +26,7 @@ std::wstring PlantedFolder() { return TestProgramFolder() + L"\\planted"; }
 std::wstring WaitForModule(HANDLE process, const std::wstring& name, DWORD timeoutMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   do {
-    const std::wstring path = LoadedModule(process, name);
+    std::wstring path = LoadedModule(process, name);
     if (!path.empty()) return path;
     Sleep(100);
   } while (GetTickCount64() < deadline);

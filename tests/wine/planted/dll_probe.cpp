@@ -4,7 +4,9 @@
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  if (LoadLibraryW(L"uxtheme.dll") == nullptr) return 1;
+  const HMODULE library = LoadLibraryW(L"uxtheme.dll");
+  if (library == nullptr) return 1;
   Sleep(60000);
+  FreeLibrary(library);
   return 0;
 }

@@ -4,7 +4,7 @@
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason != DLL_PROCESS_ATTACH) return TRUE;
-  wchar_t path[MAX_PATH];
+  wchar_t path[MAX_PATH] = {};
   DWORD length = GetModuleFileNameW(instance, path, MAX_PATH);
   while (length > 0 && path[length - 1] != L'\\') --length;
   lstrcpynW(path + length, L"dll-ran.txt", MAX_PATH - static_cast<int>(length));

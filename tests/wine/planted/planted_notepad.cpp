@@ -3,7 +3,7 @@
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  wchar_t path[MAX_PATH];
+  wchar_t path[MAX_PATH] = {};
   DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
   while (length > 0 && path[length - 1] != L'\\') --length;
   lstrcpynW(path + length, L"notepad-ran.txt", MAX_PATH - static_cast<int>(length));
