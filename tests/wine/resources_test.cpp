@@ -295,9 +295,9 @@ TEST_F(ProgramIcon, DrawsABlackXWithATransparentMargin) {
 // probe reads the icon inside the clock's process, where it lives.
 class IconProbe {
  public:
-  IconProbe() {
-    mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                  sizeof(IconProbeResult), kIconProbeMapping);
+  IconProbe()
+      : mapping_(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                    sizeof(IconProbeResult), kIconProbeMapping)) {
     if (mapping_ != nullptr) {
       result_ = static_cast<IconProbeResult*>(
           MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, sizeof(IconProbeResult)));
