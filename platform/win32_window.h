@@ -86,6 +86,7 @@ class Win32Window final : public Window {
   int ToPixels(int twips) const;
   RECT LineRect(const Win32Line& line) const;
   void Paint();
+  HDC BackBuffer(HDC screen, int width, int height);
   void DrawLines(HDC dc, const RECT& area) const;
   HPEN PenFor(int widthPx, Colour colour);
   void FitClientSize();
@@ -118,6 +119,15 @@ class Win32Window final : public Window {
     HPEN pen;
   };
   std::vector<Pen> pens_;
+  // The memory bitmap that repaints go through, kept for the window's life (see Paint).
+  struct BackBufferState {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ oldBitmap = nullptr;
+    int width = 0;
+    int height = 0;
+  };
+  BackBufferState back_;
 };
 
 }  // namespace morv::win32
