@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 

@@ -410,9 +410,12 @@ TEST_F(Soak, AboutDialogReadMeAndSystemInformationOverAndOver) {
     report += line;
   }
   std::fputs(report.c_str(), stdout);
-  if (FILE* out = _wfopen((TestProgramFolder() + L"\\soak_results.txt").c_str(), L"w")) {
-    std::fputs(report.c_str(), out);
-    std::fclose(out);
+  const HANDLE file = CreateFileW((TestProgramFolder() + L"\\soak_results.txt").c_str(), GENERIC_WRITE, 0,
+                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    DWORD written = 0;
+    WriteFile(file, report.data(), static_cast<DWORD>(report.size()), &written, nullptr);
+    CloseHandle(file);
   }
 
   // Flat after warm-up: not one GDI object more, the same windows, and resident memory within
