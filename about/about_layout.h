@@ -35,7 +35,7 @@ inline constexpr const char* kDescription2Text = "ご意見: morvtime@example.jp
 
 inline constexpr Rect kDisclaimer{120, 2160, 4452, 720};
 
-// The separator: a grey hairline with a white line drawn over it, across the dialog.
+// The separator: a white line with a grey hairline over its upper row, across the dialog.
 inline constexpr Point kSeparatorFrom{240, 1920};
 inline constexpr Point kSeparatorTo{6480, 1920};
 inline constexpr Colour kSeparatorGrey = 0x00808080u;

@@ -62,23 +62,6 @@ std::wstring ClassOf(HWND window) {
   return name;
 }
 
-// The children in z-order, which is the dialog manager's tab order.
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> children;
-  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    children.push_back(child);
-  }
-  return children;
-}
-
-RECT RectInClient(HWND parent, HWND child) {
-  RECT rect{};
-  GetWindowRect(child, &rect);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
 HWND FocusOf(HWND window) {
   GUITHREADINFO info{};
   info.cbSize = sizeof(info);

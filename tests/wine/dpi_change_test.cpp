@@ -153,21 +153,6 @@ const ControlPlace kControls[] = {
     {L"MorvTime", 1050, 240, 3885, 480},
 };
 
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> children;
-  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    children.push_back(child);
-  }
-  return children;
-}
-
-RECT RectInClient(HWND parent, HWND child) {
-  RECT rect{};
-  GetWindowRect(child, &rect);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
 ::testing::AssertionResult ControlsPlacedAt(HWND dialog, int dpi) {
   const std::vector<HWND> children = Children(dialog);
   if (children.size() < std::size(kControls)) return ::testing::AssertionFailure() << "too few controls";

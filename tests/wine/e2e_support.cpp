@@ -116,6 +116,22 @@ SIZE ClientSize(HWND hwnd) {
   return {client.right - client.left, client.bottom - client.top};
 }
 
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children;
+  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
+  return children;
+}
+
+RECT RectInClient(HWND parent, HWND child) {
+  RECT rect{};
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
 bool Pixels::Dark(int x, int y) const {
   const std::uint32_t p = at(x, y);
   return ((p >> 16) & 0xFF) < 0x40 && ((p >> 8) & 0xFF) < 0x40 && (p & 0xFF) < 0x40;
@@ -207,6 +223,19 @@ void PressKey(WORD virtualKey) {
   input[1].ki.dwFlags = KEYEVENTF_KEYUP;
   SendInput(2, input, sizeof(INPUT));
   Sleep(60);  // let the target process take the key before the next one
+}
+
+void PressChord(WORD modifier, WORD key) {
+  INPUT input[4] = {};
+  for (INPUT& i : input) i.type = INPUT_KEYBOARD;
+  input[0].ki.wVk = modifier;
+  input[1].ki.wVk = key;
+  input[2].ki.wVk = key;
+  input[2].ki.dwFlags = KEYEVENTF_KEYUP;
+  input[3].ki.wVk = modifier;
+  input[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, input, sizeof(INPUT));
+  Sleep(60);
 }
 
 bool ActivateWindow(HWND window, DWORD timeoutMs) {

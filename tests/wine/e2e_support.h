@@ -49,6 +49,10 @@ HWND WaitForWindow(DWORD processId, const std::wstring& caption, DWORD timeoutMs
 std::vector<HWND> WindowsTitled(const std::wstring& caption);
 std::wstring WindowText(HWND hwnd);
 SIZE ClientSize(HWND hwnd);
+// A window's children in z-order, which is the dialog manager's tab order.
+std::vector<HWND> Children(HWND parent);
+// A child's rectangle in its parent's client coordinates.
+RECT RectInClient(HWND parent, HWND child);
 
 // The client area's pixels as 0x00RRGGBB, read back from the window's own device context.
 struct Pixels {
@@ -67,8 +71,10 @@ int GdiObjectCount(HANDLE process);
 // Working set of another process, in bytes.
 std::size_t ResidentBytes(HANDLE process);
 
-// Real keyboard input to whatever window has the focus.
+// Real keyboard input to whatever window has the focus: one key, or one pressed while a
+// modifier (VK_MENU for Alt) is held.
 void PressKey(WORD virtualKey);
+void PressChord(WORD modifier, WORD key);
 // Brings window to the foreground, waiting until it is there; false if it never gets there.
 bool ActivateWindow(HWND window, DWORD timeoutMs = 5000);
 // Chooses the command at position index (0 = leftmost) of window's menu bar with the keyboard,

@@ -44,20 +44,6 @@ bool WaitGone(HWND window, DWORD timeoutMs = 10000) {
   return true;
 }
 
-// A key pressed with a modifier held, as real input.
-void PressChord(WORD modifier, WORD key) {
-  INPUT input[4] = {};
-  for (INPUT& i : input) i.type = INPUT_KEYBOARD;
-  input[0].ki.wVk = modifier;
-  input[1].ki.wVk = key;
-  input[2].ki.wVk = key;
-  input[2].ki.dwFlags = KEYEVENTF_KEYUP;
-  input[3].ki.wVk = modifier;
-  input[3].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(4, input, sizeof(INPUT));
-  Sleep(60);
-}
-
 struct WindowEntry {
   HWND window;
   DWORD process;

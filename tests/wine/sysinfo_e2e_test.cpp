@@ -323,20 +323,6 @@ void RemoveTestFiles() {
 
 // ---- Driving the clock ----
 
-// Alt+key with real keyboard input, as a user presses a button's access key.
-void PressAltKey(WORD key) {
-  INPUT input[4] = {};
-  for (INPUT& i : input) i.type = INPUT_KEYBOARD;
-  input[0].ki.wVk = VK_MENU;
-  input[1].ki.wVk = key;
-  input[2].ki.wVk = key;
-  input[2].ki.dwFlags = KEYEVENTF_KEYUP;
-  input[3].ki.wVk = VK_MENU;
-  input[3].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(4, input, sizeof(INPUT));
-  Sleep(60);
-}
-
 struct ChildSearch {
   std::wstring className;
   std::vector<HWND> found;
@@ -424,7 +410,7 @@ class SysInfoButton : public ::testing::Test {
   // Presses "ｼｽﾃﾑ情報(&S)..." with its access key, as a user would.
   void PressSysInfo() {
     ASSERT_TRUE(ActivateWindow(about_));
-    PressAltKey('S');
+    PressChord(VK_MENU, 'S');  // Alt+S, the button's access key
   }
 
   // The message box: titled "MORVTIME", owned by the About dialog, the one text and a single
