@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -19,36 +18,11 @@
 namespace morv::e2e {
 namespace {
 
-const wchar_t kClockCaption[] = L"MORV時計（デジタル）";
-const wchar_t kAboutCaption[] = L"ﾊﾞｰｼﾞｮﾝ情報 MorvTime";
-const wchar_t kEditorCaption[] = L"Morvyomi.txt - メモ帳";
-const wchar_t kVersionText[] = L"Version 1.1.0";
 constexpr int kDpi = 120;
 constexpr int kReadMeCommand = 0;
 constexpr int kAboutCommand = 1;
 
 int Px(int twips) { return MulDiv(twips, kDpi, 1440); }
-
-std::wstring Wide(const std::string& utf8) {
-  const int length =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring text(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), length);
-  return text;
-}
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 15000) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  for (;;) {
-    if (condition()) return true;
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(50);
-  }
-}
-
-bool WaitGone(HWND window) {
-  return WaitUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); });
-}
 
 // Answers only while the window's thread runs its message loop.
 bool Responds(HWND window) {
@@ -264,7 +238,7 @@ std::wstring ReadMeText() {
   std::ifstream file(path.c_str(), std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
-  return Wide(bytes);
+  return FromUtf8(bytes);
 }
 
 std::wstring EditorText(HWND editor) {
@@ -393,8 +367,8 @@ TEST_F(AboutDialog, ControlsHaveTheirTextsAndPlacesInTabOrder) {
       {L"Static", L"", 240, 240, 432, 432},
       {L"Static", kVersionText, 1050, 780, 3885, 225},
       {L"Static", L"MorvTime", 1050, 240, 3885, 480},
-      {L"Static", Wide(about_layout::kDescription2Text), 1080, 1560, 3888, 204},
-      {L"Static", Wide(about_layout::kDescription3Text), 1080, 1200, 3888, 204},
+      {L"Static", FromUtf8(about_layout::kDescription2Text), 1080, 1560, 3888, 204},
+      {L"Static", FromUtf8(about_layout::kDescription3Text), 1080, 1200, 3888, 204},
       {L"Static", L"", 120, 2160, 4452, 720},
   };
   const std::vector<HWND> children = Children(dialog);
@@ -411,8 +385,8 @@ TEST_F(AboutDialog, ControlsHaveTheirTextsAndPlacesInTabOrder) {
     EXPECT_EQ(rect.bottom - rect.top, Px(want.height));
     EXPECT_TRUE(IsWindowVisible(children[i]));
   }
-  EXPECT_FALSE(Wide(about_layout::kDescription2Text).empty());
-  EXPECT_FALSE(Wide(about_layout::kDescription3Text).empty());
+  EXPECT_FALSE(FromUtf8(about_layout::kDescription2Text).empty());
+  EXPECT_FALSE(FromUtf8(about_layout::kDescription3Text).empty());
   // The picture holds the icon; the buttons are the only tab stops.
   EXPECT_EQ(GetWindowLongW(children[2], GWL_STYLE) & SS_TYPEMASK, SS_ICON);
   EXPECT_NE(SendMessageW(children[2], STM_GETICON, 0, 0), 0);
@@ -485,8 +459,8 @@ TEST_F(AboutDialog, PaintsTheIconTheEtchedSeparatorAndItsTextsInTheirFonts) {
   const Text texts[] = {
       {L"MorvTime", titleFont, 1050, 240, 3885, 480},
       {kVersionText, messageFont, 1050, 780, 3885, 225},
-      {Wide(about_layout::kDescription3Text), messageFont, 1080, 1200, 3888, 204},
-      {Wide(about_layout::kDescription2Text), messageFont, 1080, 1560, 3888, 204},
+      {FromUtf8(about_layout::kDescription3Text), messageFont, 1080, 1200, 3888, 204},
+      {FromUtf8(about_layout::kDescription2Text), messageFont, 1080, 1560, 3888, 204},
   };
   for (const Text& label : texts) {
     SCOPED_TRACE(testing::Message() << "label at " << label.left << "," << label.top);

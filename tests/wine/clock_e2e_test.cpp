@@ -16,7 +16,6 @@
 namespace morv::e2e {
 namespace {
 
-const wchar_t kClockCaption[] = L"MORV時計（デジタル）";
 
 // Sets the screen DPI for the processes started while it lives, and puts back the setting
 // that was there before (the test environment's 120), whatever the test's outcome.

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -17,21 +16,10 @@
 namespace morv::e2e {
 namespace {
 
-const wchar_t kClockCaption[] = L"MORV時計（デジタル）";
-const wchar_t kAboutCaption[] = L"ﾊﾞｰｼﾞｮﾝ情報 MorvTime";
 constexpr int kStartDpi = 120;  // the test environment's screen
 constexpr int kNewDpi = 144;
 
 int Px(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  for (;;) {
-    if (condition()) return true;
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(50);
-  }
-}
 
 // Sends WM_DPICHANGED to a window of another process. Its lParam points to the suggested
 // rectangle; whether or not the window system copies it across processes, the window must find

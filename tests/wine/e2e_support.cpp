@@ -256,6 +256,28 @@ bool ChooseMenuCommand(HWND window, int index) {
   return true;
 }
 
+std::wstring FromUtf8(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int length =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+  return wide;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(50);
+  }
+}
+
+bool WaitGone(HWND window, DWORD timeoutMs) {
+  return WaitUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
+}
+
 void Pump(DWORD ms) {
   const ULONGLONG deadline = GetTickCount64() + ms;
   while (GetTickCount64() < deadline) {

@@ -5,8 +5,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "program_texts.h"
 
 namespace morv::e2e {
 
@@ -81,6 +84,14 @@ bool ActivateWindow(HWND window, DWORD timeoutMs = 5000);
 // as a user would: F10, Right arrow index times, Enter. Another process cannot read a window's
 // menu under Wine, so this does not look at it.
 bool ChooseMenuCommand(HWND window, int index);
+
+// UTF-8 text (as the program's sources and layout tables hold it) as UTF-16.
+std::wstring FromUtf8(const std::string& utf8);
+
+// Polls condition every 50 ms until it holds (true) or timeoutMs has passed (false).
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 15000);
+// Waits until window is destroyed or hidden; false on timeout.
+bool WaitGone(HWND window, DWORD timeoutMs = 15000);
 
 // Runs the calling thread's message queue for ms milliseconds.
 void Pump(DWORD ms);

@@ -15,9 +15,6 @@
 namespace morv::e2e {
 namespace {
 
-const wchar_t kClockCaption[] = L"MORV時計（デジタル）";
-const wchar_t kAboutCaption[] = L"ﾊﾞｰｼﾞｮﾝ情報 MorvTime";
-const wchar_t kEditorCaption[] = L"Morvyomi.txt - メモ帳";
 const wchar_t kPlantedLibrary[] = L"uxtheme.dll";
 
 std::wstring PlantedFolder() { return TestProgramFolder() + L"\\planted"; }

@@ -10,8 +10,6 @@
 namespace morv::e2e {
 namespace {
 
-const wchar_t kClockCaption[] = L"MORV時計（デジタル）";
-const wchar_t kEditorCaption[] = L"Morvyomi.txt - メモ帳";
 
 // The one folder in the zip.
 std::wstring UnpackedFolder() {

@@ -21,11 +21,6 @@
 namespace morv::e2e {
 namespace {
 
-const wchar_t kClockCaption[] = L"MORV時計（デジタル）";
-const wchar_t kAboutCaption[] = L"ﾊﾞｰｼﾞｮﾝ情報 MorvTime";
-const wchar_t kEditorCaption[] = L"Morvyomi.txt - メモ帳";
-const wchar_t kMessageTitle[] = L"MORVTIME";
-const wchar_t kUnavailable[] = L"現時点ではｼｽﾃﾑ情報を使用できません";
 const wchar_t kToolKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 constexpr int kDpi = 120;
 constexpr int kWarmUpCycles = 20;  // every kind of action has run twice by then
@@ -35,7 +30,8 @@ bool SoakRequested() {
   return GetEnvironmentVariableW(L"MORV_SOAK", value, 8) > 0 && value[0] == L'1';
 }
 
-bool WaitGone(HWND window, DWORD timeoutMs = 10000) {
+// Waits until window is destroyed, not merely hidden; false on timeout.
+bool WaitDestroyed(HWND window, DWORD timeoutMs = 10000) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   while (IsWindow(window)) {
     if (GetTickCount64() >= deadline) return false;
@@ -104,14 +100,14 @@ bool CloseForeignWindow(HWND window) {
   bool closed = false;
   for (const WORD key : {WORD{VK_ESCAPE}, WORD{VK_RETURN}}) {
     if (ActivateWindow(window, 2000)) PressKey(key);
-    if (WaitGone(window, 3000)) {
+    if (WaitDestroyed(window, 3000)) {
       closed = true;
       break;
     }
   }
   if (!closed) {
     PostMessageW(window, WM_CLOSE, 0, 0);
-    closed = WaitGone(window, 5000);
+    closed = WaitDestroyed(window, 5000);
   }
   if (process != nullptr) {
     if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
@@ -264,7 +260,7 @@ class Soak : public ::testing::Test {
       EXPECT_TRUE(MessageBoxSays(box, kUnavailable));
       ASSERT_TRUE(ActivateWindow(box));
       PressKey(VK_RETURN);
-      ASSERT_TRUE(WaitGone(box));
+      ASSERT_TRUE(WaitDestroyed(box));
       ++messagesClosed_;
     }
     // The dialog stays open in either case.
@@ -329,7 +325,7 @@ class Soak : public ::testing::Test {
       case 1: PressKey(VK_RETURN); break;
       default: PressChord(VK_MENU, VK_F4); break;
     }
-    ASSERT_TRUE(WaitGone(dialog)) << "cycle " << n << ": the About dialog did not close";
+    ASSERT_TRUE(WaitDestroyed(dialog)) << "cycle " << n << ": the About dialog did not close";
     if (n % 10 == 5) UseReadMe();
   }
 

@@ -18,8 +18,6 @@ namespace morv::e2e {
 namespace {
 
 const wchar_t kClockClass[] = L"MorvTimeWindow";
-const wchar_t kCannotStart[] = L"時計のウィンドウを作成できないため、MorvTimeを起動できません。";
-const wchar_t kAppTitle[] = L"MORVTIME";
 
 // Replaces this program's import of name from module; returns the previous entry, or nullptr
 // if the program does not import it.
@@ -148,7 +146,7 @@ class StartupFault : public ::testing::Test {
     EXPECT_EQ(status, 1);
     EXPECT_EQ(observer.boxes, 1);
     EXPECT_EQ(observer.text, kCannotStart);
-    EXPECT_EQ(observer.title, kAppTitle);
+    EXPECT_EQ(observer.title, kMessageTitle);
     EXPECT_FALSE(observer.clockVisibleWithBox) << "a broken clock window was on the screen";
     EXPECT_EQ(FindWindowW(kClockClass, nullptr), nullptr) << "a clock window was left behind";
   }

@@ -19,10 +19,6 @@
 namespace morv::e2e {
 namespace {
 
-const wchar_t kClockCaption[] = L"MORV時計（デジタル）";
-const wchar_t kAboutCaption[] = L"ﾊﾞｰｼﾞｮﾝ情報 MorvTime";
-const wchar_t kMessageTitle[] = L"MORVTIME";
-const wchar_t kUnavailable[] = L"現時点ではｼｽﾃﾑ情報を使用できません";
 
 const wchar_t kPathKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const wchar_t kPathValue[] = L"PATH";
@@ -50,15 +46,6 @@ std::wstring LogPath() {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   return std::wstring(temp) + L"morv_msinfo_standin.log";
-}
-
-std::wstring Widen(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int length =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-  return wide;
 }
 
 bool SamePath(const std::wstring& a, const std::wstring& b) {
@@ -94,7 +81,7 @@ std::vector<Start> ReadStarts() {
     }
     fields.push_back(text.substr(from, end - from));
     if (fields.size() != 4) continue;
-    starts.push_back({Widen(fields[0]), Widen(fields[1]), static_cast<DWORD>(std::stoul(fields[2])),
+    starts.push_back({FromUtf8(fields[0]), FromUtf8(fields[1]), static_cast<DWORD>(std::stoul(fields[2])),
                       static_cast<DWORD>(std::stoul(fields[3]))});
   }
   return starts;
@@ -356,15 +343,6 @@ std::vector<HWND> MessageBoxesOf(DWORD processId) {
 }
 
 // Waits for a window to go; false if it is still there after timeoutMs.
-bool WaitUntilGone(HWND window, DWORD timeoutMs = 10000) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (IsWindow(window) && IsWindowVisible(window)) {
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(50);
-  }
-  return true;
-}
-
 class SysInfoButton : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -432,7 +410,7 @@ class SysInfoButton : public ::testing::Test {
 
     ASSERT_TRUE(ActivateWindow(box));
     PressKey(VK_RETURN);
-    ASSERT_TRUE(WaitUntilGone(box));
+    ASSERT_TRUE(WaitGone(box));
     // No second message follows.
     Sleep(1500);
     EXPECT_TRUE(MessageBoxesOf(clock_.id()).empty());
