@@ -1,29 +1,40 @@
-# The Windows executable: the forms, the Win32 backend and the resources.
-add_executable(morvtime WIN32
+# Windows: the settings every Windows target shares, the Win32 backend and the program.
+
+# Every Windows target (the program, the benchmark programs, the test programs and the libraries
+# the tests load into the clock) is built for the wide-character Win32 API of Windows 10 and,
+# with MinGW, linked fully static, so that it imports system DLLs only.
+add_library(morv_win32_settings INTERFACE)
+target_compile_definitions(morv_win32_settings INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN
+                                                         NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+if(NOT MSVC)
+  target_link_options(morv_win32_settings INTERFACE -static)
+endif()
+
+# The platform layer over Win32, for the program and for the tests that drive the backend itself.
+# No comctl32: the backend loads it itself once library loading is restricted (win32_window.cpp).
+add_library(morv_win32 STATIC
   platform/win32_dpi.cpp
-  platform/win32_main.cpp
+  platform/win32_lines.cpp
   platform/win32_platform.cpp
   platform/win32_registry.cpp
   platform/win32_text.cpp
-  platform/win32_window.cpp
-  resources/morvtime.rc)
-# No comctl32: the program loads it itself once library loading is restricted (win32_main.cpp).
-target_link_libraries(morvtime PRIVATE morv_core user32 gdi32 advapi32)
-target_compile_definitions(morvtime PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                                            _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+  platform/win32_window.cpp)
+target_link_libraries(morv_win32 PUBLIC morv_core morv_win32_settings user32 gdi32 advapi32)
+morv_set_warnings(morv_win32)
+
+# The Windows executable: the entry, the backend with the forms, and the resources.
+add_executable(morvtime WIN32 platform/win32_main.cpp resources/morvtime.rc)
+target_link_libraries(morvtime PRIVATE morv_win32)
 morv_set_warnings(morvtime)
 
 if(MSVC)
-  # The resource script embeds the manifest; the linker must not add its own. The static
-  # runtime keeps the executable free of redistributable DLLs.
-  set_property(TARGET morvtime PROPERTY MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
+  # The resource script embeds the manifest; the linker must not add its own.
   target_link_options(morvtime PRIVATE /MANIFEST:NO /DYNAMICBASE /NXCOMPAT /HIGHENTROPYVA)
   # The imports themselves are looked for in the system folder only (Windows 10 1607 and later).
   target_link_options(morvtime PRIVATE /DEPENDENTLOADFLAG:0x800)
 else()
-  # Fully static: the executable imports system DLLs only. ASLR, DEP and high-entropy addresses
-  # are asked for explicitly, whatever the linker's defaults.
-  target_link_options(morvtime PRIVATE -municode -static -s
+  # ASLR, DEP and high-entropy addresses are asked for explicitly, whatever the linker's defaults.
+  target_link_options(morvtime PRIVATE -municode -s
                       -Wl,--dynamicbase -Wl,--nxcompat -Wl,--high-entropy-va)
   # Size. libstdc++'s default terminate handler prints the uncaught exception's demangled type
   # to stderr before it aborts; a GUI program has no stderr, yet the demangler and the printf

@@ -12,10 +12,7 @@ function(morv_planted target kind output source)
   endif()
   set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output}
                         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/planted)
-  target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
-  if(NOT MSVC)
-    target_link_options(${target} PRIVATE -static)
-  endif()
+  target_link_libraries(${target} PRIVATE morv_win32_settings)
   morv_set_warnings(${target})
 endfunction()
 
@@ -39,9 +36,6 @@ set_tests_properties(soak_test PROPERTIES TIMEOUT 2400)
 # it through a Windows test program (under the emulator when cross-compiled).
 add_executable(release_zip_test release_zip_test.cpp)
 target_link_libraries(release_zip_test PRIVATE morv_e2e_support GTest::gtest_main)
-if(NOT MSVC)
-  target_link_options(release_zip_test PRIVATE -static)
-endif()
 set_target_properties(release_zip_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 morv_set_warnings(release_zip_test)
 add_dependencies(release_zip_test morvtime)
@@ -53,11 +47,5 @@ add_test(NAME release_zip_test
 set_tests_properties(release_zip_test PROPERTIES TIMEOUT 600)
 
 # Start-up faults in the real Win32 backend, linked into the test program itself.
-morv_e2e_test(startup_fault_test startup_fault_test.cpp
-  ${PROJECT_SOURCE_DIR}/platform/win32_dpi.cpp
-  ${PROJECT_SOURCE_DIR}/platform/win32_platform.cpp
-  ${PROJECT_SOURCE_DIR}/platform/win32_registry.cpp
-  ${PROJECT_SOURCE_DIR}/platform/win32_text.cpp
-  ${PROJECT_SOURCE_DIR}/platform/win32_window.cpp)
-target_link_libraries(startup_fault_test PRIVATE morv_core user32 gdi32 advapi32)
-target_compile_definitions(startup_fault_test PRIVATE WINVER=0x0A00)
+morv_e2e_test(startup_fault_test startup_fault_test.cpp)
+target_link_libraries(startup_fault_test PRIVATE morv_win32)
