@@ -11,6 +11,8 @@ namespace morv::win32 {
 // Asks for per-monitor (v2) awareness, falling back to older forms; failure is harmless.
 void DeclareDpiAwareness();
 UINT DpiForWindow(HWND hwnd);
+// Twips (1/1440 inch) to whole pixels at this DPI.
+inline int TwipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
 // The font native dialogs use for their texts, at the given DPI.
 HFONT CreateMessageFont(UINT dpi);
 HFONT CreatePointFont(const Font& font, UINT dpi);

@@ -8,6 +8,7 @@
 #include "platform/win32_dpi.h"
 #include "platform/win32_platform.h"
 #include "platform/win32_text.h"
+#include "resources/resource_ids.h"
 
 namespace morv::win32 {
 
@@ -17,10 +18,6 @@ constexpr wchar_t kMainClass[] = L"MorvTimeWindow";
 constexpr UINT_PTR kTimerId = 1;
 constexpr int kFirstControlId = 100;
 constexpr int kFirstMenuId = 1000;
-
-COLORREF ColourRef(Colour colour, int systemColour) {
-  return colour == kDefaultColour ? GetSysColor(systemColour) : static_cast<COLORREF>(colour);
-}
 
 // Loads the common controls, once, for the dialogs' buttons; the clock window needs none, and
 // leaving them unloaded until the first dialog keeps the running clock over 3 MB smaller. They
@@ -41,8 +38,6 @@ void LoadCommonControls() {
   }
 }
 
-bool AxisAligned(const Win32Line& line) { return line.from.x == line.to.x || line.from.y == line.to.y; }
-
 // A dialog template with no controls: the dialog manager provides keyboard navigation, the
 // default button and the dialog's system colours, and the controls are added afterwards.
 struct alignas(4) EmptyDialogTemplate {  // templates must be DWORD-aligned
@@ -51,6 +46,12 @@ struct alignas(4) EmptyDialogTemplate {  // templates must be DWORD-aligned
   WORD windowClass = 0;
   WORD title = 0;
 };
+
+// The program icon at width x height pixels; LR_SHARED gives the system's shared copy.
+HICON LoadProgramIcon(HINSTANCE instance, int width, int height, UINT flags) {
+  return static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(MORV_ICON_ID), IMAGE_ICON, width, height, flags));
+}
 
 ATOM RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
   static ATOM atom = 0;
@@ -61,10 +62,9 @@ ATOM RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
   wc.hInstance = instance;
   // The icon's one image as drawn, 32 x 32; LoadIconW would stretch it to the system's icon
   // size (40 pixels at 120 DPI) and blur the X.
-  wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0));
-  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON),
-                                             GetSystemMetrics(SM_CYSMICON), 0));
+  wc.hIcon = LoadProgramIcon(instance, 32, 32, 0);
+  wc.hIconSm = LoadProgramIcon(instance, GetSystemMetrics(SM_CXSMICON),
+                               GetSystemMetrics(SM_CYSMICON), 0);
   wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   // No background brush: the window paints its whole client area itself, without flicker.
   wc.hbrBackground = nullptr;
@@ -75,17 +75,7 @@ ATOM RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
 
 }  // namespace
 
-// ---- Lines and labels ----
-
-Win32Line::Win32Line(Win32Window& owner, Point from_, Point to_, int widthPx_, Colour colour_,
-                     bool visible)
-    : from(from_), to(to_), widthPx(widthPx_), colour(colour_), owner_(owner), visible_(visible) {}
-
-void Win32Line::SetVisible(bool visible) {
-  if (visible == visible_) return;
-  visible_ = visible;
-  owner_.InvalidateLine(*this);
-}
+// ---- Labels ----
 
 void Win32Label::SetText(const std::string& text) { SetWindowTextW(control_, Widen(text).c_str()); }
 
@@ -105,7 +95,9 @@ Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& spec,
       frame_(spec.frame),
       clientWidthTwips_(spec.clientWidth),
       clientHeightTwips_(spec.clientHeight),
-      onCloseRequest_(std::move(onCloseRequest)) {
+      onCloseRequest_(std::move(onCloseRequest)),
+      // The clock repaints every second: it keeps its back buffer. A dialog paints when it opens.
+      painter_({0, 0, spec.clientWidth, spec.clientHeight}, spec.frame != Frame::FixedDialog) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   const std::wstring caption = Widen(spec.caption);
   if (frame_ == Frame::FixedDialog) {
@@ -118,11 +110,11 @@ Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& spec,
       SetWindowTextW(hwnd_, caption.c_str());
       // Without WS_EX_DLGMODALFRAME's implicit icon hiding: the dialog shows the program icon.
       SendMessageW(hwnd_, WM_SETICON, ICON_BIG,
-                   reinterpret_cast<LPARAM>(LoadIconW(instance, MAKEINTRESOURCEW(1))));
+                   reinterpret_cast<LPARAM>(LoadIconW(instance, MAKEINTRESOURCEW(MORV_ICON_ID))));
       SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,
-                   reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                       GetSystemMetrics(SM_CXSMICON),
-                                                       GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
+                   reinterpret_cast<LPARAM>(LoadProgramIcon(instance, GetSystemMetrics(SM_CXSMICON),
+                                                            GetSystemMetrics(SM_CYSMICON),
+                                                            LR_SHARED)));
     }
   } else {
     if (RegisterMainClass(instance, WindowProc) == 0) throw PlatformError("RegisterClassExW");
@@ -143,6 +135,7 @@ Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& spec,
     throw;
   }
   dpi_ = DpiForWindow(hwnd_);
+  painter_.Attach(hwnd_, dpi_);
   dialogFont_ = CreateMessageFont(dpi_);
   FitClientSize();
 }
@@ -158,26 +151,13 @@ Win32Window::~Win32Window() {
     if (control.ownFont != nullptr) DeleteObject(control.ownFont);
     if (control.icon != nullptr) DestroyIcon(control.icon);
   }
-  for (Pen& pen : pens_) DeleteObject(pen.pen);
   if (dialogFont_ != nullptr) DeleteObject(dialogFont_);
-  if (back_.dc != nullptr) {
-    if (back_.bitmap != nullptr) SelectObject(back_.dc, back_.oldBitmap);
-    DeleteDC(back_.dc);
-  }
-  if (back_.bitmap != nullptr) DeleteObject(back_.bitmap);
 }
 
 // ---- Contents ----
 
 Line& Win32Window::AddLine(Point from, Point to, int widthPx, Colour colour, bool visible) {
-  lines_.push_back(std::make_unique<Win32Line>(*this, from, to, widthPx, colour, visible));
-  const Win32Line& line = *lines_.back();
-  // Slanted lines need a wide pen; make it now, so that painting cannot run short of one.
-  if (!AxisAligned(line) && PenFor(widthPx, colour) == nullptr) {
-    throw PlatformError("the drawing resources could not be created");
-  }
-  if (visible) InvalidateLine(line);
-  return *lines_.back();
+  return painter_.AddLine(from, to, widthPx, colour, visible);
 }
 
 HWND Win32Window::AddControl(const wchar_t* className, const std::string& text, DWORD style,
@@ -221,8 +201,7 @@ void Win32Window::AddIconPicture(Rect bounds, Colour background) {
   // The icon at the 32 x 32 pixels it is drawn in, whatever the DPI. Not a shared icon: the
   // system keeps one shared icon per resource, in the size it was first loaded at (the window
   // class's, scaled to the DPI), and that would be drawn larger than the picture and cut off.
-  const auto icon = static_cast<HICON>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0));
+  const HICON icon = LoadProgramIcon(GetModuleHandleW(nullptr), 32, 32, 0);
   controls_.back().icon = icon;
   SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   PlaceControl(controls_.back());  // SS_ICON resizes itself to the icon; keep the given box
@@ -267,27 +246,6 @@ void Win32Window::BringToFront() {
 
 // ---- Geometry ----
 
-int Win32Window::ToPixels(int twips) const { return MulDiv(twips, static_cast<int>(dpi_), 1440); }
-
-// The pixels a line covers. Horizontal and vertical lines are solid rectangles with square ends,
-// centred on the line, so that the sides of a box meet in clean corners; slanted lines are drawn
-// with a pen of the same width and flat ends.
-RECT Win32Window::LineRect(const Win32Line& line) const {
-  const int x1 = ToPixels(line.from.x), y1 = ToPixels(line.from.y);
-  const int x2 = ToPixels(line.to.x), y2 = ToPixels(line.to.y);
-  const int before = (line.widthPx - 1) / 2;
-  const int after = line.widthPx / 2;
-  RECT rect{std::min(x1, x2) - before, std::min(y1, y2) - before, std::max(x1, x2) + after + 1,
-            std::max(y1, y2) + after + 1};
-  if (!AxisAligned(line)) InflateRect(&rect, line.widthPx, line.widthPx);  // room for the pen
-  return rect;
-}
-
-void Win32Window::InvalidateLine(const Win32Line& line) {
-  const RECT rect = LineRect(line);
-  InvalidateRect(hwnd_, &rect, FALSE);
-}
-
 void Win32Window::FitClientSize() {
   const int width = ToPixels(clientWidthTwips_);
   const int height = ToPixels(clientHeightTwips_);
@@ -326,109 +284,7 @@ void Win32Window::ApplyDpi(UINT dpi) {
   dialogFont_ = CreateMessageFont(dpi_);
   for (Control& control : controls_) PlaceControl(control);
   if (oldFont != nullptr) DeleteObject(oldFont);
-  InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-// ---- Painting ----
-
-HPEN Win32Window::PenFor(int widthPx, Colour colour) {
-  for (const Pen& pen : pens_) {
-    if (pen.widthPx == widthPx && pen.colour == colour) return pen.pen;
-  }
-  LOGBRUSH brush{BS_SOLID, ColourRef(colour, COLOR_WINDOWTEXT), 0};
-  const HPEN pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT | PS_JOIN_MITER,
-                                static_cast<DWORD>(widthPx), &brush, 0, nullptr);
-  if (pen != nullptr) pens_.push_back({widthPx, colour, pen});
-  return pen;
-}
-
-void Win32Window::DrawLines(HDC dc, const RECT& area) const {
-  SelectObject(dc, GetStockObject(DC_BRUSH));
-  for (const auto& line : lines_) {
-    if (!line->Visible()) continue;
-    const RECT rect = LineRect(*line);
-    RECT overlap{};
-    if (!IntersectRect(&overlap, &rect, &area)) continue;
-    if (AxisAligned(*line)) {
-      SetDCBrushColor(dc, ColourRef(line->colour, COLOR_WINDOWTEXT));
-      FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-    } else {
-      for (const Pen& pen : pens_) {
-        if (pen.widthPx != line->widthPx || pen.colour != line->colour) continue;
-        const HGDIOBJ old = SelectObject(dc, pen.pen);
-        MoveToEx(dc, ToPixels(line->from.x), ToPixels(line->from.y), nullptr);
-        LineTo(dc, ToPixels(line->to.x), ToPixels(line->to.y));
-        SelectObject(dc, old);
-        break;
-      }
-    }
-  }
-}
-
-// Paints the invalid part of the client area into a memory bitmap and copies it out in one go,
-// so that a changing side never flickers. An area within the window's own client size, as every
-// tick's repaint is, goes through the kept back buffer, so that a tick creates no GDI objects
-// (under Wine that saves about a tenth of the clock process's CPU time); a larger one, in a
-// maximised window, gets a bitmap for that paint only.
-void Win32Window::Paint() {
-  PAINTSTRUCT ps{};
-  const HDC screen = BeginPaint(hwnd_, &ps);
-  const RECT area = ps.rcPaint;
-  const int width = area.right - area.left;
-  const int height = area.bottom - area.top;
-  if (width > 0 && height > 0) {
-    HDC memory = BackBuffer(screen, width, height);
-    HDC transient = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ oldBitmap = nullptr;
-    if (memory == nullptr) {
-      transient = CreateCompatibleDC(screen);
-      bitmap = transient ? CreateCompatibleBitmap(screen, width, height) : nullptr;
-      if (bitmap) {
-        oldBitmap = SelectObject(transient, bitmap);
-        memory = transient;
-      }
-    }
-    const HDC dc = memory ? memory : screen;  // short of memory, paint straight to the screen
-    if (memory) SetViewportOrgEx(memory, -area.left, -area.top, nullptr);
-    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
-    DrawLines(dc, area);
-    if (memory) {
-      SetViewportOrgEx(memory, 0, 0, nullptr);
-      BitBlt(screen, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);
-    }
-    if (bitmap) {
-      SelectObject(transient, oldBitmap);
-      DeleteObject(bitmap);
-    }
-    if (transient) DeleteDC(transient);
-  }
-  EndPaint(hwnd_, &ps);
-}
-
-// The kept back buffer, as large as the client size at the current DPI, when an area of
-// width x height fits in it; nullptr otherwise, or when it cannot be made. Dialogs, which paint
-// only when they open and are opened and closed many times, keep none.
-HDC Win32Window::BackBuffer(HDC screen, int width, int height) {
-  const int fullWidth = ToPixels(clientWidthTwips_);
-  const int fullHeight = ToPixels(clientHeightTwips_);
-  if (IsDialog() || width > fullWidth || height > fullHeight) return nullptr;
-  if (back_.dc == nullptr) back_.dc = CreateCompatibleDC(screen);
-  if (back_.dc == nullptr) return nullptr;
-  if (back_.bitmap == nullptr || back_.width != fullWidth || back_.height != fullHeight) {
-    const HBITMAP bitmap = CreateCompatibleBitmap(screen, fullWidth, fullHeight);
-    if (bitmap == nullptr) return nullptr;
-    const HGDIOBJ old = SelectObject(back_.dc, bitmap);
-    if (back_.bitmap != nullptr) {
-      DeleteObject(back_.bitmap);
-    } else {
-      back_.oldBitmap = old;
-    }
-    back_.bitmap = bitmap;
-    back_.width = fullWidth;
-    back_.height = fullHeight;
-  }
-  return back_.dc;
+  painter_.SetDpi(dpi_);
 }
 
 // ---- Messages ----
@@ -470,7 +326,7 @@ bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
       result = 1;  // WM_PAINT fills the background itself
       return true;
     case WM_PAINT:
-      Paint();
+      painter_.Paint();
       result = 0;
       return true;
     case WM_CTLCOLORSTATIC: {

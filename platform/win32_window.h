@@ -1,7 +1,8 @@
 // A top-level window over Win32: the clock's resizable main window or a fixed dialog. Contents
 // are kept in twips and laid out in pixels at the window's DPI, again whenever the DPI changes.
-// Lines are painted by the window itself, through a memory bitmap; labels, buttons and the
-// picture are real child controls, so that screen readers can read them.
+// Lines are painted by the window itself (win32_lines.h); labels, buttons and the picture are
+// real child controls, so that screen readers can read them. The window creates itself and its
+// controls, owns its menu bar and timer, and turns messages into the callbacks it was given.
 #pragma once
 
 #include <windows.h>
@@ -12,27 +13,12 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32_dpi.h"
+#include "platform/win32_lines.h"
 
 namespace morv::win32 {
 
 class Win32Platform;
-class Win32Window;
-
-class Win32Line final : public Line {
- public:
-  Win32Line(Win32Window& owner, Point from, Point to, int widthPx, Colour colour, bool visible);
-  void SetVisible(bool visible) override;
-  bool Visible() const override { return visible_; }
-
-  const Point from;
-  const Point to;
-  const int widthPx;
-  const Colour colour;
-
- private:
-  Win32Window& owner_;
-  bool visible_;
-};
 
 class Win32Label final : public Label {
  public:
@@ -63,8 +49,6 @@ class Win32Window final : public Window {
 
   HWND handle() const { return hwnd_; }
   bool IsDialog() const { return frame_ == Frame::FixedDialog; }
-  // Asks for the line's pixels to be painted again, and nothing else.
-  void InvalidateLine(const Win32Line& line);
 
  private:
   struct Control {
@@ -83,12 +67,7 @@ class Win32Window final : public Window {
   // Handles one message; false leaves it to the system's default handling.
   bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-  int ToPixels(int twips) const;
-  RECT LineRect(const Win32Line& line) const;
-  void Paint();
-  HDC BackBuffer(HDC screen, int width, int height);
-  void DrawLines(HDC dc, const RECT& area) const;
-  HPEN PenFor(int widthPx, Colour colour);
+  int ToPixels(int twips) const { return TwipsToPixels(twips, dpi_); }
   void FitClientSize();
   void ApplyDpi(UINT dpi);
   void PlaceControl(Control& control);
@@ -108,26 +87,11 @@ class Win32Window final : public Window {
   bool placed_ = false;
   bool destroying_ = false;
   HFONT dialogFont_ = nullptr;
-  std::vector<std::unique_ptr<Win32Line>> lines_;
+  LinePainter painter_;
   std::vector<std::unique_ptr<Win32Label>> labels_;
   std::vector<Control> controls_;
   std::vector<std::function<void()>> menuCommands_;
   int cancelControl_ = -1;  // index of the control that Esc and Enter press
-  struct Pen {
-    int widthPx;
-    Colour colour;
-    HPEN pen;
-  };
-  std::vector<Pen> pens_;
-  // The memory bitmap that repaints go through, kept for the window's life (see Paint).
-  struct BackBufferState {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ oldBitmap = nullptr;
-    int width = 0;
-    int height = 0;
-  };
-  BackBufferState back_;
 };
 
 }  // namespace morv::win32
