@@ -1,11 +1,11 @@
 #include "platform/fake_platform.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <utility>
+
+#include "platform/fake_code_page.h"
 
 namespace morv::fake {
 
@@ -200,28 +200,8 @@ std::string FakePlatform::FindFile(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The system code page of a Japanese Windows, through the C library's converter.
-std::string FakePlatform::FromSystemCodePage(const std::string& bytes) {
-  iconv_t converter = iconv_open("UTF-8", "CP932");
-  if (converter == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no CP932 converter");
-  std::string input = bytes;
-  std::string output(input.size() * 4 + 4, '\0');
-  char* in = input.data();
-  std::size_t inLeft = input.size();
-  char* out = output.data();
-  std::size_t outLeft = output.size();
-  while (inLeft > 0) {
-    if (iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1)) break;
-    // Like Windows, an unconvertible byte becomes a question mark and conversion goes on.
-    ++in;
-    --inLeft;
-    *out++ = '?';
-    --outLeft;
-  }
-  iconv_close(converter);
-  output.resize(output.size() - outLeft);
-  return output;
-}
+// The system code page of a Japanese Windows.
+std::string FakePlatform::FromSystemCodePage(const std::string& bytes) { return Cp932ToUtf8(bytes); }
 
 FakeWindow* FakePlatform::FindWindow(const std::string& caption) const {
   for (FakeWindow* window : windows_) {

@@ -8,6 +8,7 @@
 
 #include "about/frmAbout.h"
 #include "clock/Form1.h"
+#include "clock/clock_layout.h"
 #include "platform/fake_platform.h"
 
 namespace morv {
@@ -39,20 +40,19 @@ struct RunningClock {
 };
 
 // Reads the time off the face from the lines' geometry alone: for each box (known only by its
-// left and right edges) adds up the weights of the visible sides. Returns seconds since
-// midnight, or nullopt when something other than the expected sides is visible.
+// left and right edges, from the layout table, which clock_window_test checks against the
+// figures) adds up the weights of the visible sides. Returns seconds since midnight, or nullopt
+// when something other than the expected sides is visible.
 inline std::optional<int> ReadFace(const fake::FakeWindow& window) {
-  constexpr std::array<std::array<int, 2>, 6> kBoxEdges{
-      {{120, 1080}, {1320, 2280}, {2760, 3720}, {3960, 4920}, {5400, 6360}, {6600, 7560}}};
-  constexpr int kTop = 120, kBottom = 1080;
+  constexpr int kTop = clock_layout::kBoxTop, kBottom = clock_layout::kBoxBottom;
   std::array<int, 6> digits{};
   for (const auto& line : window.lines) {
     if (!line->Visible()) continue;
     const int x1 = std::min(line->from.x, line->to.x), x2 = std::max(line->from.x, line->to.x);
     const int y1 = std::min(line->from.y, line->to.y), y2 = std::max(line->from.y, line->to.y);
     bool known = false;
-    for (std::size_t box = 0; box < kBoxEdges.size(); ++box) {
-      const int left = kBoxEdges[box][0], right = kBoxEdges[box][1];
+    for (std::size_t box = 0; box < clock_layout::kBoxes.size(); ++box) {
+      const int left = clock_layout::kBoxes[box].left, right = clock_layout::kBoxes[box].right;
       if (x1 == left && x2 == right && y1 == kBottom && y2 == kBottom) digits[box] += 1, known = true;
       if (x1 == right && x2 == right && y1 == kTop && y2 == kBottom) digits[box] += 2, known = true;
       if (x1 == left && x2 == right && y1 == kTop && y2 == kTop) digits[box] += 4, known = true;
@@ -63,7 +63,9 @@ inline std::optional<int> ReadFace(const fake::FakeWindow& window) {
           (line->to.x == right && line->to.y == kTop && line->from.x == left && line->from.y == kBottom);
       if (diagonal) known = true;
     }
-    const bool colon = (x1 == 2520 || x1 == 5160) && x1 == x2;
+    const bool colon = std::any_of(
+        clock_layout::kColonStrokes.begin(), clock_layout::kColonStrokes.end(),
+        [&](const clock_layout::Segment& stroke) { return stroke.from.x == x1 && x1 == x2; });
     if (!known && !colon) return std::nullopt;
   }
   const int hours = digits[0] * 16 + digits[1];

@@ -3,7 +3,6 @@
 // the face shows the local time read at the latest tick, read back from the lines alone.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <optional>
 #include <random>
@@ -11,12 +10,16 @@
 #include <vector>
 
 #include "clock_test_support.h"
+#include "zone_time.h"
 
 namespace morv {
 namespace {
 
 using testing_support::ReadFace;
+using testing_support::kCentralEurope;
+using testing_support::kLordHowe;
 using testing_support::RunningClock;
+using testing_support::ZoneTime;
 
 int SecondsOfDay(const LocalTime& t) { return t.hour * 3600 + t.minute * 60 + t.second; }
 
@@ -76,48 +79,17 @@ TEST(TimeJumps, AnyJumpInEitherDirection) {
   }
 }
 
-// Local time from a time zone rule, the way the system turns the universal clock into the
-// local time the program reads. POSIX rules need no time zone database.
-class ZoneTime {
- public:
-  explicit ZoneTime(const char* rule) {
-    if (const char* old = std::getenv("TZ")) saved_ = old;
-    setenv("TZ", rule, 1);
-    tzset();
-  }
-  ~ZoneTime() {
-    if (saved_) {
-      setenv("TZ", saved_->c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-  ZoneTime(const ZoneTime&) = delete;
-  ZoneTime& operator=(const ZoneTime&) = delete;
-
-  static LocalTime Local(std::time_t universal) {
-    std::tm tm{};
-    localtime_r(&universal, &tm);
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
-  }
-
- private:
-  std::optional<std::string> saved_;
-};
-
-constexpr const char* kCentralEurope = "CET-1CEST,M3.5.0,M10.5.0/3";
-constexpr const char* kLordHowe = "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0";  // half-hour change
 // 2026-03-29 01:00:00 and 2026-10-25 01:00:00 UTC, the changes in central Europe.
 constexpr std::time_t kSpringForward = 1774746000;
 constexpr std::time_t kFallBack = 1792890000;
 
 // Ticks every 200 ms (five ticks a second) through the given span of universal time, and
 // returns every local time the clock read, one per second.
-std::vector<LocalTime> RunThrough(RunningClock& program, std::time_t from, std::time_t to) {
+std::vector<LocalTime> RunThrough(RunningClock& program, const ZoneTime& zone, std::time_t from,
+                                  std::time_t to) {
   std::vector<LocalTime> read;
   for (std::time_t t = from; t < to; ++t) {
-    const LocalTime local = ZoneTime::Local(t);
+    const LocalTime local = zone.Local(t);
     for (int tick = 0; tick < 5; ++tick) {
       TickAndCheck(program, local);
       if (::testing::Test::HasFatalFailure()) return read;
@@ -130,7 +102,7 @@ std::vector<LocalTime> RunThrough(RunningClock& program, std::time_t from, std::
 TEST(TimeJumps, SpringForwardSkipsAnHour) {
   ZoneTime zone(kCentralEurope);
   RunningClock program;
-  const auto read = RunThrough(program, kSpringForward - 600, kSpringForward + 600);
+  const auto read = RunThrough(program, zone, kSpringForward - 600, kSpringForward + 600);
   ASSERT_FALSE(HasFatalFailure());
   // The rule did what it should: 01:59:59 is followed by 03:00:00, and no 02:xx is read.
   ASSERT_EQ(read.size(), 1200u);
@@ -143,7 +115,7 @@ TEST(TimeJumps, SpringForwardSkipsAnHour) {
 TEST(TimeJumps, FallBackRepeatsAnHour) {
   ZoneTime zone(kCentralEurope);
   RunningClock program;
-  const auto read = RunThrough(program, kFallBack - 600, kFallBack + 600);
+  const auto read = RunThrough(program, zone, kFallBack - 600, kFallBack + 600);
   ASSERT_FALSE(HasFatalFailure());
   ASSERT_EQ(read.size(), 1200u);
   EXPECT_EQ(SecondsOfDay(read[599]), 2 * 3600 + 59 * 60 + 59);
@@ -160,7 +132,7 @@ TEST(TimeJumps, ThroughTheWholeRepeatedHour) {
   int previous = -1;
   int backwards = 0;
   for (; t < kFallBack + kTwoHours; ++t) {
-    const LocalTime local = ZoneTime::Local(t);
+    const LocalTime local = zone.Local(t);
     TickAndCheck(program, local);
     ASSERT_FALSE(HasFatalFailure());
     if (SecondsOfDay(local) < previous) ++backwards;
@@ -174,7 +146,7 @@ TEST(TimeJumps, HalfHourDaylightSavingChange) {
   RunningClock program;
   // 2026-10-04 02:00 local standard time is 2026-10-03 15:30 UTC: 01:59:59 is followed by 02:30:00.
   constexpr std::time_t kChange = 1791041400;
-  const auto read = RunThrough(program, kChange - 5, kChange + 5);
+  const auto read = RunThrough(program, zone, kChange - 5, kChange + 5);
   ASSERT_FALSE(HasFatalFailure());
   ASSERT_EQ(read.size(), 10u);
   EXPECT_EQ(SecondsOfDay(read[4]), 1 * 3600 + 59 * 60 + 59);
