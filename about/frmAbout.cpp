@@ -14,8 +14,15 @@ void frmAbout::Show() {
     window_->BringToFront();
     return;
   }
-  Load();
-  window_->Show();
+  try {
+    Load();
+    window_->Show();
+  } catch (...) {
+    // A dialog without all its controls would be a broken one: put away what was made, so that
+    // the next show loads it afresh.
+    Unload();
+    throw;
+  }
 }
 
 void frmAbout::Load() {
@@ -64,6 +71,5 @@ void frmAbout::Form_Load() {
 }
 
 void frmAbout::cmdOK_Click() { Unload(); }
-
 
 }  // namespace morv

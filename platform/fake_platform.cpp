@@ -43,7 +43,15 @@ Line& FakeWindow::AddLine(Point from, Point to, int widthPx, Colour colour, bool
   return *lines.back();
 }
 
+void FakeWindow::CheckControlFault() const {
+  const int limit = platform_.faults.controlsBeforeFailure;
+  if (limit >= 0 && static_cast<int>(tabOrder.size()) >= limit) {
+    throw PlatformError("a control could not be created");
+  }
+}
+
 Label& FakeWindow::AddLabel(Rect bounds, const std::string& text, const Font* font) {
+  CheckControlFault();
   labels.push_back(std::make_unique<FakeLabel>(bounds, text, font));
   tabOrder.push_back("label " + text);
   return *labels.back();
@@ -51,11 +59,13 @@ Label& FakeWindow::AddLabel(Rect bounds, const std::string& text, const Font* fo
 
 void FakeWindow::AddButton(Rect bounds, const std::string& text, ButtonRole role,
                            std::function<void()> onClick) {
+  CheckControlFault();
   buttons.push_back({bounds, text, role, std::move(onClick)});
   tabOrder.push_back("button " + text);
 }
 
 void FakeWindow::AddIconPicture(Rect bounds, Colour background) {
+  CheckControlFault();
   pictures.push_back({bounds, background});
   tabOrder.push_back("picture");
 }
@@ -75,17 +85,24 @@ void FakeWindow::Show() { shown = true; }
 void FakeWindow::BringToFront() { ++timesBroughtToFront; }
 
 // Handlers are copied before they run, because running one may destroy this window.
+void FakeWindow::Raise(const std::function<void()>& handler) {
+  auto copy = handler;
+  try {
+    copy();
+  } catch (const std::exception&) {
+    ++platform_.failedEvents;
+  }
+}
+
 void FakeWindow::Tick() {
   if (!onTick_) throw std::logic_error("the window has no timer");
-  auto handler = onTick_;
-  handler();
+  Raise(onTick_);
 }
 
 void FakeWindow::ChooseMenu(const std::string& caption) {
   for (const auto& command : menu) {
     if (command.caption == caption) {
-      auto handler = command.onChoose;
-      handler();
+      Raise(command.onChoose);
       return;
     }
   }
@@ -95,8 +112,7 @@ void FakeWindow::ChooseMenu(const std::string& caption) {
 void FakeWindow::Click(const std::string& buttonText) {
   for (const auto& button : buttons) {
     if (button.text == buttonText) {
-      auto handler = button.onClick;
-      handler();
+      Raise(button.onClick);
       return;
     }
   }
@@ -110,17 +126,11 @@ FakeButton& FakeWindow::DefaultButton() {
   throw std::logic_error("the window has no default button");
 }
 
-void FakeWindow::PressEnter() {
-  auto handler = DefaultButton().onClick;
-  handler();
-}
+void FakeWindow::PressEnter() { Raise(DefaultButton().onClick); }
 
 void FakeWindow::PressEscape() { PressEnter(); }
 
-void FakeWindow::RequestClose() {
-  auto handler = onCloseRequest_;
-  handler();
-}
+void FakeWindow::RequestClose() { Raise(onCloseRequest_); }
 
 void FakeRegistry::AddKey(const std::string& subKey, long openResult) { keys_[subKey] = openResult; }
 

@@ -80,7 +80,9 @@ class FakeWindow final : public Window {
   void Show() override;
   void BringToFront() override;
 
-  // What a user or the system would do. Each of these may destroy this window.
+  // What a user or the system would do. Each of these may destroy this window. As the window
+  // system's calls into a real program, none lets an error of the program out: it is counted
+  // in FakePlatform::failedEvents instead.
   void Tick();
   void ChooseMenu(const std::string& caption);
   void Click(const std::string& buttonText);
@@ -102,6 +104,8 @@ class FakeWindow final : public Window {
 
  private:
   FakeButton& DefaultButton();
+  void Raise(const std::function<void()>& handler);
+  void CheckControlFault() const;
   FakePlatform& platform_;
   std::function<void()> onCloseRequest_;
   std::function<void()> onTick_;
@@ -164,11 +168,12 @@ class FakePlatform final : public Platform {
   bool Running() const { return !windows_.empty(); }
 
   // Faults a test can inject; each makes the call throw PlatformError, as the Win32 backend
-  // does when the system refuses the window, the timer or a drawing resource.
+  // does when the system refuses the window, the timer, a drawing resource, a control or a font.
   struct Faults {
     bool openWindow = false;
     bool startTimer = false;
-    int linesBeforeFailure = -1;  // AddLine fails once this many lines exist (-1: never)
+    int linesBeforeFailure = -1;     // AddLine fails once this many lines exist (-1: never)
+    int controlsBeforeFailure = -1;  // adding a control fails once a window has this many
   };
   Faults faults;
 
@@ -182,6 +187,7 @@ class FakePlatform final : public Platform {
   bool findFileThrows = false;
   FakeRegistry fakeRegistry;
   int windowsOpened = 0;
+  int failedEvents = 0;  // events whose handler failed, and which the window system contained
 
  private:
   friend class FakeWindow;

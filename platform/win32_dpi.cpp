@@ -45,20 +45,41 @@ UINT DpiForWindow(HWND hwnd) {
   return dpi != 0 ? dpi : SystemDpi();
 }
 
-HFONT CreateMessageFont(UINT dpi) {
+LOGFONTW MessageLogFont(UINT dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
   using ParametersForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
   static const auto forDpi = Lookup<ParametersForDpi>(L"user32.dll", "SystemParametersInfoForDpi");
   if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
-    return CreateFontIndirectW(&metrics.lfMessageFont);
+    return metrics.lfMessageFont;
   }
-  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi),
+                                            static_cast<int>(SystemDpi()));
+    return metrics.lfMessageFont;
   }
-  metrics.lfMessageFont.lfHeight =
-      MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
-  return CreateFontIndirectW(&metrics.lfMessageFont);
+  LOGFONTW font{};
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+  return font;
+}
+
+LOGFONTW LabelLogFont(const LOGFONTW& message, const LabelFont& choice) {
+  LOGFONTW font = message;
+  font.lfHeight = -choice.heightPx;
+  font.lfWidth = 0;
+  if (choice.face == LabelFont::Face::StandardDialog) {
+    // Each Windows maps this name to the dialog face of its own language.
+    lstrcpynW(font.lfFaceName, L"MS Shell Dlg 2", LF_FACESIZE);
+    font.lfCharSet = DEFAULT_CHARSET;
+  }
+  return font;
+}
+
+HFONT CreateMessageFont(UINT dpi) {
+  const LOGFONTW logFont = MessageLogFont(dpi);
+  const HFONT font = CreateFontIndirectW(&logFont);
+  if (font == nullptr) throw PlatformError("the dialog font could not be created");
+  return font;
 }
 
 HFONT CreatePointFont(const Font& font, UINT dpi) {
@@ -69,7 +90,9 @@ HFONT CreatePointFont(const Font& font, UINT dpi) {
   logFont.lfQuality = DEFAULT_QUALITY;
   const std::wstring face = Widen(font.face);
   lstrcpynW(logFont.lfFaceName, face.c_str(), LF_FACESIZE);
-  return CreateFontIndirectW(&logFont);
+  const HFONT created = CreateFontIndirectW(&logFont);
+  if (created == nullptr) throw PlatformError("a font could not be created");
+  return created;
 }
 
 }  // namespace morv::win32

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "platform/label_font.h"
 #include "platform/platform.h"
 
 namespace morv::win32 {
@@ -14,6 +15,11 @@ UINT DpiForWindow(HWND hwnd);
 // Twips (1/1440 inch) to whole pixels at this DPI.
 inline int TwipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
 // The font native dialogs use for their texts, at the given DPI.
+LOGFONTW MessageLogFont(UINT dpi);
+// A label's font: the message font, or the standard dialog face with the message font's other
+// attributes, at the chosen height.
+LOGFONTW LabelLogFont(const LOGFONTW& message, const LabelFont& choice);
+// Each throws PlatformError when the system refuses the font.
 HFONT CreateMessageFont(UINT dpi);
 HFONT CreatePointFont(const Font& font, UINT dpi);
 

@@ -12,6 +12,13 @@ COLORREF LineColour(Colour colour) {
   return colour == kDefaultColour ? GetSysColor(COLOR_WINDOWTEXT) : static_cast<COLORREF>(colour);
 }
 
+// A solid pen with flat ends, in the colour as it is now.
+HPEN MakePen(int widthPx, Colour colour) {
+  LOGBRUSH brush{BS_SOLID, LineColour(colour), 0};
+  return ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT | PS_JOIN_MITER,
+                      static_cast<DWORD>(widthPx), &brush, 0, nullptr);
+}
+
 bool AxisAligned(const Win32Line& line) {
   return line.from.x == line.to.x || line.from.y == line.to.y;
 }
@@ -81,13 +88,21 @@ void LinePainter::Invalidate(const Win32Line& line) const {
   InvalidateRect(window_, &rect, FALSE);
 }
 
+void LinePainter::RenewColours() {
+  for (Pen& pen : pens_) {
+    if (pen.colour != kDefaultColour) continue;
+    const HPEN renewed = MakePen(pen.widthPx, pen.colour);
+    if (renewed == nullptr) continue;
+    DeleteObject(pen.pen);
+    pen.pen = renewed;
+  }
+}
+
 HPEN LinePainter::PenFor(int widthPx, Colour colour) {
   for (const Pen& pen : pens_) {
     if (pen.widthPx == widthPx && pen.colour == colour) return pen.pen;
   }
-  LOGBRUSH brush{BS_SOLID, LineColour(colour), 0};
-  const HPEN pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT | PS_JOIN_MITER,
-                                static_cast<DWORD>(widthPx), &brush, 0, nullptr);
+  const HPEN pen = MakePen(widthPx, colour);
   if (pen != nullptr) pens_.push_back({widthPx, colour, pen});
   return pen;
 }

@@ -47,6 +47,10 @@ class LinePainter {
   Line& AddLine(Point from, Point to, int widthPx, Colour colour, bool visible);
   // Asks for the line's pixels to be painted again, and nothing else.
   void Invalidate(const Win32Line& line) const;
+  // The system colours have changed: pens made in the default colour are made again in the
+  // current one. A pen that cannot be made keeps its old colour rather than leave a line
+  // undrawn.
+  void RenewColours();
   // Answers WM_PAINT.
   void Paint();
 

@@ -47,6 +47,30 @@ struct alignas(4) EmptyDialogTemplate {  // templates must be DWORD-aligned
   WORD title = 0;
 };
 
+std::wstring WindowTextOf(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+// A window's device context for as long as this object lives.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {
+    if (dc_ == nullptr) throw PlatformError("no device context");
+  }
+  ~WindowDc() { ReleaseDC(window_, dc_); }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
 // The program icon at width x height pixels; LR_SHARED gives the system's shared copy.
 HICON LoadProgramIcon(HINSTANCE instance, int width, int height, UINT flags) {
   return static_cast<HICON>(
@@ -77,15 +101,12 @@ ATOM RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
 
 // ---- Labels ----
 
-void Win32Label::SetText(const std::string& text) { SetWindowTextW(control_, Widen(text).c_str()); }
-
-std::string Win32Label::Text() const {
-  const int length = GetWindowTextLengthW(control_);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  GetWindowTextW(control_, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
-  return Narrow(text);
+void Win32Label::SetText(const std::string& text) {
+  SetWindowTextW(control_, Widen(text).c_str());
+  owner_.TextChanged(control_);
 }
+
+std::string Win32Label::Text() const { return Narrow(WindowTextOf(control_)); }
 
 // ---- Creation and destruction ----
 
@@ -136,7 +157,6 @@ Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& spec,
   }
   dpi_ = DpiForWindow(hwnd_);
   painter_.Attach(hwnd_, dpi_);
-  dialogFont_ = CreateMessageFont(dpi_);
   FitClientSize();
 }
 
@@ -148,7 +168,7 @@ Win32Window::~Win32Window() {
     DestroyWindow(hwnd_);  // the menu bar and the controls go with the window
   }
   for (Control& control : controls_) {
-    if (control.ownFont != nullptr) DeleteObject(control.ownFont);
+    if (control.madeFont != nullptr) DeleteObject(control.madeFont);
     if (control.icon != nullptr) DestroyIcon(control.icon);
   }
   if (dialogFont_ != nullptr) DeleteObject(dialogFont_);
@@ -161,7 +181,9 @@ Line& Win32Window::AddLine(Point from, Point to, int widthPx, Colour colour, boo
 }
 
 HWND Win32Window::AddControl(const wchar_t* className, const std::string& text, DWORD style,
-                             Rect bounds, const Font* font, std::function<void()> onClick) {
+                             Rect bounds, const Font* font, bool isLabel,
+                             std::function<void()> onClick) {
+  if (dialogFont_ == nullptr) dialogFont_ = CreateMessageFont(dpi_);
   const int index = static_cast<int>(controls_.size());
   const HWND control = CreateWindowExW(
       0, className, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
@@ -170,15 +192,16 @@ HWND Win32Window::AddControl(const wchar_t* className, const std::string& text, 
   if (control == nullptr) throw PlatformError("a control could not be created");
   // The tab order follows the order of adding.
   SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  Control entry{control, bounds, font != nullptr, font ? *font : Font{}, nullptr, std::move(onClick)};
-  controls_.push_back(std::move(entry));
+  controls_.push_back({control, bounds, font != nullptr, font ? *font : Font{}, isLabel,
+                       std::move(onClick)});
   PlaceControl(controls_.back());
   return control;
 }
 
 Label& Win32Window::AddLabel(Rect bounds, const std::string& text, const Font* font) {
-  const HWND control = AddControl(L"STATIC", text, SS_LEFT | SS_NOPREFIX, bounds, font, nullptr);
-  labels_.push_back(std::make_unique<Win32Label>(control));
+  const HWND control =
+      AddControl(L"STATIC", text, SS_LEFT | SS_NOPREFIX, bounds, font, true, nullptr);
+  labels_.push_back(std::make_unique<Win32Label>(*this, control));
   return *labels_.back();
 }
 
@@ -187,7 +210,7 @@ void Win32Window::AddButton(Rect bounds, const std::string& text, ButtonRole rol
   const bool isDefault = role == ButtonRole::DefaultAndCancel;
   const HWND control = AddControl(L"BUTTON", text,
                                   WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
-                                  bounds, nullptr, std::move(onClick));
+                                  bounds, nullptr, false, std::move(onClick));
   if (isDefault) {
     cancelControl_ = static_cast<int>(controls_.size()) - 1;
     if (IsDialog()) SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(GetDlgCtrlID(control)), 0);
@@ -195,8 +218,8 @@ void Win32Window::AddButton(Rect bounds, const std::string& text, ButtonRole rol
 }
 
 void Win32Window::AddIconPicture(Rect bounds, Colour background) {
-  const HWND control = AddControl(L"STATIC", "", SS_ICON | SS_CENTERIMAGE | SS_REALSIZEIMAGE, bounds,
-                                  nullptr, nullptr);
+  const HWND control = AddControl(L"STATIC", "", SS_ICON | SS_CENTERIMAGE | SS_REALSIZEIMAGE,
+                                  bounds, nullptr, false, nullptr);
   controls_.back().background = background;
   // The icon at the 32 x 32 pixels it is drawn in, whatever the DPI. Not a shared icon: the
   // system keeps one shared icon per resource, in the size it was first loaded at (the window
@@ -269,22 +292,77 @@ void Win32Window::PlaceControl(Control& control) {
   SetWindowPos(control.hwnd, nullptr, ToPixels(control.bounds.left), ToPixels(control.bounds.top),
                ToPixels(control.bounds.width), ToPixels(control.bounds.height),
                SWP_NOZORDER | SWP_NOACTIVATE);
-  HFONT font = dialogFont_;
+  ApplyFont(control);
+}
+
+// A control's font at the current DPI: its own, or for a label the font its text fits in, or
+// the message font. The new font is in place before the old one goes.
+void Win32Window::ApplyFont(Control& control) {
+  HFONT made = nullptr;
   if (control.hasOwnFont) {
-    if (control.ownFont != nullptr) DeleteObject(control.ownFont);
-    control.ownFont = CreatePointFont(control.font, dpi_);
-    if (control.ownFont != nullptr) font = control.ownFont;
+    made = CreatePointFont(control.font, dpi_);
+  } else if (control.isLabel) {
+    made = FittingFont(control);
   }
-  SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(made ? made : dialogFont_), TRUE);
+  if (control.madeFont != nullptr) DeleteObject(control.madeFont);
+  control.madeFont = made;
+}
+
+// The font a label's text fits its box in, measured as the label draws it (wrapped at its
+// width); nullptr when the message font fits.
+HFONT Win32Window::FittingFont(const Control& control) const {
+  const std::wstring text = WindowTextOf(control.hwnd);
+  if (text.empty()) return nullptr;
+  const LOGFONTW message = MessageLogFont(dpi_);
+  const int messageHeight = std::abs(static_cast<int>(message.lfHeight));
+  const TextExtent box{ToPixels(control.bounds.width), ToPixels(control.bounds.height)};
+  const WindowDc dc(control.hwnd);
+  const LabelFont choice = FitLabelFont(box, messageHeight, [&](const LabelFont& candidate) {
+    const LOGFONTW logFont = LabelLogFont(message, candidate);
+    const HFONT font = CreateFontIndirectW(&logFont);
+    if (font == nullptr) throw PlatformError("a font could not be created");
+    const HGDIOBJ old = SelectObject(dc.get(), font);
+    RECT extent{0, 0, box.width, 0};
+    DrawTextW(dc.get(), text.c_str(), -1, &extent,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_LEFT);
+    SelectObject(dc.get(), old);
+    DeleteObject(font);
+    return TextExtent{extent.right - extent.left, extent.bottom - extent.top};
+  });
+  if (choice.face == LabelFont::Face::Message && choice.heightPx == messageHeight) return nullptr;
+  const LOGFONTW chosen = LabelLogFont(message, choice);
+  const HFONT font = CreateFontIndirectW(&chosen);
+  if (font == nullptr) throw PlatformError("a font could not be created");
+  return font;
+}
+
+void Win32Window::TextChanged(HWND control) {
+  for (Control& entry : controls_) {
+    if (entry.hwnd == control) ApplyFont(entry);
+  }
 }
 
 void Win32Window::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
-  const HFONT oldFont = dialogFont_;
-  dialogFont_ = CreateMessageFont(dpi_);
-  for (Control& control : controls_) PlaceControl(control);
-  if (oldFont != nullptr) DeleteObject(oldFont);
+  if (!controls_.empty()) {
+    const HFONT oldFont = dialogFont_;
+    dialogFont_ = CreateMessageFont(dpi_);
+    for (Control& control : controls_) PlaceControl(control);
+    DeleteObject(oldFont);
+  }
   painter_.SetDpi(dpi_);
+}
+
+void Win32Window::FollowSystemSettings(UINT message) {
+  // The message font may have changed with the settings: the controls take it again.
+  if (message == WM_SETTINGCHANGE) ApplyDpi(dpi_);
+  painter_.RenewColours();
+  // Common controls take a colour change from their parent.
+  if (message == WM_SYSCOLORCHANGE) {
+    for (const Control& control : controls_) SendMessageW(control.hwnd, WM_SYSCOLORCHANGE, 0, 0);
+  }
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 // ---- Messages ----
@@ -300,6 +378,20 @@ void Win32Window::RunCommand(int id) {
   }
   // A copy runs, because the handler may destroy this window and everything it holds.
   if (handler) handler();
+}
+
+// Everything the window system asks of the program comes through here. A handler that fails
+// (a control or font of a new dialog refused, say) has already put away what it half made; the
+// failure must not unwind through the system's own frames, which would end the process, so it
+// ends here, the message counts as handled, and the program goes on.
+bool Win32Window::HandleContained(UINT message, WPARAM wParam, LPARAM lParam,
+                                  LRESULT& result) noexcept {
+  try {
+    return Handle(message, wParam, lParam, result);
+  } catch (...) {
+    result = 0;
+    return true;
+  }
 }
 
 bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -333,7 +425,8 @@ bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
       const auto dc = reinterpret_cast<HDC>(wParam);
       const auto control = reinterpret_cast<HWND>(lParam);
       SetBkMode(dc, TRANSPARENT);
-      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      // A label's text in the text colour of the face it stands on: readable in every scheme.
+      SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
       for (const Control& entry : controls_) {
         if (entry.hwnd == control && entry.background != kDefaultColour) {
           SetDCBrushColor(dc, static_cast<COLORREF>(entry.background));
@@ -355,6 +448,11 @@ bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
       result = 0;
       return true;
     }
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+    case WM_THEMECHANGED:
+      FollowSystemSettings(message);
+      return false;
     case WM_NCDESTROY:
       platform_.WindowDestroyed(*this);
       hwnd_ = nullptr;
@@ -373,7 +471,7 @@ LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
   }
   auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   LRESULT result = 0;
-  if (self != nullptr && self->Handle(message, wParam, lParam, result)) return result;
+  if (self != nullptr && self->HandleContained(message, wParam, lParam, result)) return result;
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -386,7 +484,7 @@ INT_PTR CALLBACK Win32Window::DialogProc(HWND hwnd, UINT message, WPARAM wParam,
   }
   auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, DWLP_USER));
   LRESULT result = 0;
-  if (self == nullptr || !self->Handle(message, wParam, lParam, result)) return FALSE;
+  if (self == nullptr || !self->HandleContained(message, wParam, lParam, result)) return FALSE;
   switch (message) {
     case WM_CTLCOLORSTATIC:
       return static_cast<INT_PTR>(result);  // brushes are returned directly

@@ -19,14 +19,17 @@
 namespace morv::win32 {
 
 class Win32Platform;
+class Win32Window;
 
 class Win32Label final : public Label {
  public:
-  explicit Win32Label(HWND control) : control_(control) {}
+  Win32Label(Win32Window& owner, HWND control) : owner_(owner), control_(control) {}
+  // Also chooses the font the new text fits the label in.
   void SetText(const std::string& text) override;
   std::string Text() const override;
 
  private:
+  Win32Window& owner_;
   HWND control_;
 };
 
@@ -49,30 +52,39 @@ class Win32Window final : public Window {
 
   HWND handle() const { return hwnd_; }
   bool IsDialog() const { return frame_ == Frame::FixedDialog; }
+  // The label's text has changed: fit its font again.
+  void TextChanged(HWND control);
 
  private:
   struct Control {
     HWND hwnd;
-    Rect bounds;           // twips
-    bool hasOwnFont;
+    Rect bounds;      // twips
+    bool hasOwnFont;  // the font below; else the message font, fitted to a label's text
     Font font;
-    HFONT ownFont = nullptr;
+    bool isLabel = false;
     std::function<void()> onClick;
+    HFONT madeFont = nullptr;  // a font made for this control alone, destroyed with the window
     Colour background = kDefaultColour;
     HICON icon = nullptr;  // a picture's own icon, destroyed with the window
   };
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  // Handles one message; false leaves it to the system's default handling.
+  // Handles one message; false leaves it to the system's default handling. Contained: what the
+  // program or the backend raises while handling it ends here, never in the system's frames.
+  bool HandleContained(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept;
   bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
   int ToPixels(int twips) const { return TwipsToPixels(twips, dpi_); }
   void FitClientSize();
   void ApplyDpi(UINT dpi);
+  // The system's colours, theme or fonts have changed.
+  void FollowSystemSettings(UINT message);
   void PlaceControl(Control& control);
+  void ApplyFont(Control& control);
+  HFONT FittingFont(const Control& control) const;
   HWND AddControl(const wchar_t* className, const std::string& text, DWORD style, Rect bounds,
-                  const Font* font, std::function<void()> onClick);
+                  const Font* font, bool isLabel, std::function<void()> onClick);
   void RunCommand(int id);
 
   Win32Platform& platform_;
@@ -86,7 +98,7 @@ class Win32Window final : public Window {
   UINT dpi_ = 96;
   bool placed_ = false;
   bool destroying_ = false;
-  HFONT dialogFont_ = nullptr;
+  HFONT dialogFont_ = nullptr;  // the message font, made with the first control
   LinePainter painter_;
   std::vector<std::unique_ptr<Win32Label>> labels_;
   std::vector<Control> controls_;

@@ -146,5 +146,33 @@ TEST(AboutDialog, SystemInformationButtonKeepsTheDialogOpen) {
   EXPECT_EQ(dialog.platform.messages.size(), 1u);  // nothing is installed in the fake registry
 }
 
+// A control the system refuses while the dialog opens, at each control in turn: the About
+// command fails without a word, leaves no half-made dialog, the clock runs on, and the next
+// About command opens a complete dialog.
+TEST(AboutDialog, ARefusedControlLeavesTheClockRunningAndCanBeTriedAgain) {
+  constexpr int kControls = 8;  // two buttons, the picture and five labels
+  for (int made = 0; made < kControls; ++made) {
+    SCOPED_TRACE(::testing::Message() << "controls made before the failure: " << made);
+    testing_support::RunningClock program;
+    program.platform.faults.controlsBeforeFailure = made;
+    program.window().ChooseMenu("MorvTimeについて");
+    EXPECT_EQ(program.platform.failedEvents, 1);
+    EXPECT_FALSE(program.about.Loaded());
+    EXPECT_EQ(program.about.lblVersion, nullptr);
+    EXPECT_EQ(program.platform.OpenWindowCount(), 1);
+    EXPECT_TRUE(program.platform.messages.empty());
+    program.TickAt(12, 34, 56);
+    EXPECT_EQ(testing_support::ReadFace(program.window()), 12 * 3600 + 34 * 60 + 56);
+
+    program.platform.faults = {};
+    program.window().ChooseMenu("MorvTimeについて");
+    fake::FakeWindow* dialog = program.platform.FindWindow(kAboutCaption);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->tabOrder.size(), static_cast<std::size_t>(kControls));
+    EXPECT_EQ(program.about.lblVersion->Text(), "Version 1.1.0");
+    EXPECT_TRUE(dialog->shown);
+  }
+}
+
 }  // namespace
 }  // namespace morv
