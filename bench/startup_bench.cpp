@@ -10,7 +10,8 @@
 // given caption shows, in its client area, the button-face colour at (2, 2) and a dark pixel at
 // the middle of the clock's first diagonal (face_mark.h). Both the clock and the floor program
 // paint exactly that on their first WM_PAINT. The program is then ended and the next run starts.
-// Prints one line per counted run: "LABEL RUN MILLISECONDS".
+// Prints its settings as "NAME VALUE..." lines, then one line per counted run:
+// "run LABEL RUN MILLISECONDS".
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -174,6 +175,12 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 2; i + 2 < argc; i += 3) programs.push_back({argv[i], argv[i + 1], argv[i + 2]});
   if (runs <= 0) return 2;
 
+  std::wprintf(L"background_px %d %d\n", kBackgroundPx, kBackgroundPx);
+  std::wprintf(L"mark_twips %d %d\n", morv::bench::kMarkX, morv::bench::kMarkY);
+  std::wprintf(L"poll_ms %lu\n", kPollMs);
+  std::wprintf(L"pause_between_starts_ms %lu\n", kPauseBetweenStartsMs);
+  std::wprintf(L"timeout_ms %lu\n", kTimeoutMs);
+
   for (const Program& program : programs) {
     if (TimeOneStart(program) < 0) return 1;
   }
@@ -183,7 +190,7 @@ int wmain(int argc, wchar_t** argv) {
       const Program& program = programs[run % 2 == 1 ? k : programs.size() - 1 - k];
       const double ms = TimeOneStart(program);
       if (ms < 0) return 1;
-      std::wprintf(L"%ls %d %.1f\n", program.label.c_str(), run, ms);
+      std::wprintf(L"run %ls %d %.1f\n", program.label.c_str(), run, ms);
       std::fflush(stdout);
     }
   }

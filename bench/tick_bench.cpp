@@ -130,6 +130,14 @@ int main(int argc, char** argv) {
 
   const int clientArea = (layout::kClientWidth / kTwipsPerPixelAt120Dpi) *
                          (layout::kClientHeight / kTwipsPerPixelAt120Dpi);
+  // The clock's own figures, for the report's prose.
+  std::printf("caption %s\n", layout::kCaption);
+  std::printf("timer_ms %d\n", kTickMs);
+  std::printf("lines %zu\n", lineCount);
+  std::printf("sides %zu\n", layout::kBoxes.size() * layout::kSideOfBit.size());
+  std::printf("line_width_px %d\n", layout::kLineWidthPx);
+  std::printf("start_time %02d:%02d:%02d\n", options.startSeconds / 3600,
+              options.startSeconds / 60 % 60, options.startSeconds % 60);
   std::printf("ticks %d\n", options.ticks);
   std::printf("simulated_seconds %.1f\n", options.still ? 0.0 : options.ticks * kTickMs / 1000.0);
   std::printf("ticks_with_changes %d\n", changingTicks);
