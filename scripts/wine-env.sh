@@ -38,39 +38,51 @@ morv_wine_env() {
 }
 
 # morv_start_display: a virtual display and a window manager, unless MORV_USE_DISPLAY=1 and a
-# display is already there. Fails, with a message, when either does not come up.
+# display is already there. Fails, with a message, when either does not come up within
+# MORV_DISPLAY_TIMEOUT seconds each (default 30; on a loaded machine Xvfb and openbox at times
+# take several seconds).
 morv_start_display() {
   if [ "${MORV_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then return 0; fi
+  local timeout=${MORV_DISPLAY_TIMEOUT:-30} numberFile wmLog xvfb wm n
   # Xvfb picks a free display number itself and writes it to the file once it listens, so that
   # runs side by side never race for the same one.
-  local numberFile xvfb n
   numberFile=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
   xvfb=$!
   MORV_STARTED_PIDS+=("$xvfb")
-  morv_wait_until 10 morv_number_written_or_gone "$numberFile" "$xvfb" || true
+  morv_wait_until "$timeout" morv_number_written_or_gone "$numberFile" "$xvfb" || true
   n=$(cat "$numberFile")
   rm -f "$numberFile"
   if [ -z "$n" ]; then
     if kill -0 "$xvfb" 2>/dev/null; then
-      echo "wine-env: Xvfb gave no display number within 10 s" >&2
+      echo "wine-env: Xvfb gave no display number within $timeout s" >&2
     else
       echo "wine-env: Xvfb ended before it opened a display" >&2
     fi
     return 1
   fi
   export DISPLAY=":$n"
-  if ! morv_wait_until 10 morv_display_answers; then
-    echo "wine-env: display $DISPLAY (Xvfb) does not answer xdpyinfo within 10 s" >&2
+  if ! morv_wait_until "$timeout" morv_display_answers; then
+    echo "wine-env: display $DISPLAY (Xvfb) does not answer xdpyinfo within $timeout s" >&2
     return 1
   fi
-  openbox >/dev/null 2>&1 &
-  MORV_STARTED_PIDS+=($!)
+  wmLog=$(mktemp)
+  openbox >/dev/null 2>"$wmLog" &
+  wm=$!
+  MORV_STARTED_PIDS+=("$wm")
   # Wine needs the window manager in place before its first window (see the engineering guide).
-  if ! morv_wait_until 10 morv_window_manager_running; then
-    echo "wine-env: openbox did not take display $DISPLAY within 10 s" >&2
+  morv_wait_until "$timeout" morv_window_manager_running_or_gone "$wm" || true
+  if ! morv_window_manager_running; then
+    if kill -0 "$wm" 2>/dev/null; then
+      echo "wine-env: openbox runs but has not taken display $DISPLAY within $timeout s" >&2
+    else
+      echo "wine-env: openbox ended without taking display $DISPLAY:" >&2
+      cat "$wmLog" >&2
+    fi
+    rm -f "$wmLog"
     return 1
   fi
+  rm -f "$wmLog"
 }
 
 morv_number_written_or_gone() { [ -s "$1" ] || ! kill -0 "$2" 2>/dev/null; }
@@ -79,6 +91,7 @@ morv_display_answers() { xdpyinfo >/dev/null 2>&1; }
 morv_window_manager_running() {
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
+morv_window_manager_running_or_gone() { morv_window_manager_running || ! kill -0 "$1" 2>/dev/null; }
 
 # morv_prepare_prefix DPI: creates the prefix once, starts its wineserver detached from our
 # output (so that nothing waits on it), and sets the screen's DPI.
