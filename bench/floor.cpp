@@ -1,11 +1,12 @@
 // The floor: the least a program with the clock's window and timer can cost. It has what the
-// clock cannot do without and nothing more: a window whose client area is 7740 x 1344 twips at
-// the window's DPI, a menu bar with the same two command items (choosing them does nothing), and
-// a 200 ms timer that reads the local time and paints nothing.
+// clock cannot do without and nothing more: a window with the clock's client area at the
+// window's DPI, a menu bar with the same two command items (choosing them does nothing), and the
+// clock's timer, which reads the local time and paints nothing.
 //
 // It paints its face once, on its first WM_PAINT: the button-face background and one small dark
-// mark at the middle of the clock's first diagonal (600, 600 twips). The start-up benchmark looks
-// for exactly these two pixels to tell that either program has painted its first face.
+// mark at the middle of the clock's first diagonal (face_mark.h), as wide as the clock's lines.
+// The start-up benchmark looks for exactly these two pixels to tell that either program has
+// painted its first face.
 //
 // With the argument "repaint" it also repaints that mark, in place, whenever the second changes:
 // the least a program that changes a small part of its face once a second can cost, which
@@ -15,16 +16,16 @@
 #endif
 #include <windows.h>
 
+#include "bench/face_mark.h"
+#include "clock/clock_layout.h"
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"MorvTimeFloor";
 constexpr wchar_t kCaption[] = L"MorvTime floor";
-constexpr int kClientWidthTwips = 7740;
-constexpr int kClientHeightTwips = 1344;
-constexpr int kMarkTwips = 600;
-constexpr int kMarkHalfPx = 2;  // a 5-pixel square, as wide as the clock's lines
+namespace layout = morv::clock_layout;
+constexpr int kMarkHalfPx = layout::kLineWidthPx / 2;
 constexpr UINT_PTR kTimerId = 1;
-constexpr UINT kTimerMs = 200;
 
 // Written on every tick so that reading the clock cannot be optimised away.
 volatile WORD gLastSecond = 0;
@@ -40,8 +41,8 @@ int ToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 
 // Resizes the frame until the client area has the clock's size in pixels at this DPI.
 void FitClientSize(HWND hwnd) {
   const UINT dpi = WindowDpi(hwnd);
-  const int width = ToPixels(kClientWidthTwips, dpi);
-  const int height = ToPixels(kClientHeightTwips, dpi);
+  const int width = ToPixels(layout::kClientWidth, dpi);
+  const int height = ToPixels(layout::kClientHeight, dpi);
   for (int attempt = 0; attempt < 3; ++attempt) {
     RECT window{}, client{};
     GetWindowRect(hwnd, &window);
@@ -56,8 +57,8 @@ void FitClientSize(HWND hwnd) {
 
 RECT MarkRect(HWND hwnd) {
   const UINT dpi = WindowDpi(hwnd);
-  const int x = ToPixels(kMarkTwips, dpi);
-  const int y = ToPixels(kMarkTwips, dpi);
+  const int x = ToPixels(morv::bench::kMarkX, dpi);
+  const int y = ToPixels(morv::bench::kMarkY, dpi);
   return {x - kMarkHalfPx, y - kMarkHalfPx, x + kMarkHalfPx + 1, y + kMarkHalfPx + 1};
 }
 
@@ -130,7 +131,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR lpCmdLine, int) {
                                     hInstance, nullptr);
   if (hwnd == nullptr) return 1;
   FitClientSize(hwnd);
-  if (SetTimer(hwnd, kTimerId, kTimerMs, nullptr) == 0) return 1;
+  if (SetTimer(hwnd, kTimerId, layout::kTimerIntervalMs, nullptr) == 0) return 1;
   // Shown as the clock shows its window: activated, and painted before the loop starts.
   ShowWindow(hwnd, SW_SHOWDEFAULT);
   SetForegroundWindow(hwnd);

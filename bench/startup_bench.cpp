@@ -7,10 +7,11 @@
 // taking turns (in the given order, then in reverse) so that a drift in the machine's load falls
 // on all of them alike. Each run takes
 // the time with QueryPerformanceCounter from just before CreateProcess until the window with the
-// given caption shows, in its client area, the button-face colour at (2, 2) and a dark pixel
-// where the clock's first diagonal crosses (600, 600) twips. Both the clock and the floor program
+// given caption shows, in its client area, the button-face colour at (2, 2) and a dark pixel at
+// the middle of the clock's first diagonal (face_mark.h). Both the clock and the floor program
 // paint exactly that on their first WM_PAINT. The program is then ended and the next run starts.
-// Prints one line per counted run: "LABEL RUN MILLISECONDS".
+// Prints its settings as "NAME VALUE..." lines, then one line per counted run:
+// "run LABEL RUN MILLISECONDS".
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -21,15 +22,16 @@
 #include <string>
 #include <vector>
 
+#include "bench/face_mark.h"
+#include "clock/clock_layout.h"
+
 namespace {
 
-constexpr int kClientWidthTwips = 7740;
-constexpr int kClientHeightTwips = 1344;
-constexpr int kMarkTwips = 600;
+namespace layout = morv::clock_layout;
 constexpr int kBackgroundPx = 2;
 constexpr DWORD kTimeoutMs = 20000;
 constexpr DWORD kPollMs = 2;
-constexpr DWORD kSettleMs = 700;
+constexpr DWORD kPauseBetweenStartsMs = 700;
 
 struct Program {
   std::wstring label;
@@ -74,8 +76,8 @@ bool FacePainted(HWND hwnd) {
   const int width = client.right - client.left;
   const int height = client.bottom - client.top;
   if (width <= 0 || height <= 0) return false;
-  const int markX = MulDiv(kMarkTwips, width, kClientWidthTwips);
-  const int markY = MulDiv(kMarkTwips, height, kClientHeightTwips);
+  const int markX = MulDiv(morv::bench::kMarkX, width, layout::kClientWidth);
+  const int markY = MulDiv(morv::bench::kMarkY, height, layout::kClientHeight);
   const int w = markX + 1;
   const int h = markY + 1;
   if (w > width || h > height) return false;
@@ -156,7 +158,7 @@ double TimeOneStart(const Program& program) {
   WaitForSingleObject(process.hProcess, 10000);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  Sleep(kSettleMs);  // let the window system forget the window before the next start
+  Sleep(kPauseBetweenStartsMs);  // let the window system forget the window before the next start
   return elapsed;
 }
 
@@ -173,6 +175,12 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 2; i + 2 < argc; i += 3) programs.push_back({argv[i], argv[i + 1], argv[i + 2]});
   if (runs <= 0) return 2;
 
+  std::wprintf(L"background_px %d %d\n", kBackgroundPx, kBackgroundPx);
+  std::wprintf(L"mark_twips %d %d\n", morv::bench::kMarkX, morv::bench::kMarkY);
+  std::wprintf(L"poll_ms %lu\n", kPollMs);
+  std::wprintf(L"pause_between_starts_ms %lu\n", kPauseBetweenStartsMs);
+  std::wprintf(L"timeout_ms %lu\n", kTimeoutMs);
+
   for (const Program& program : programs) {
     if (TimeOneStart(program) < 0) return 1;
   }
@@ -182,7 +190,7 @@ int wmain(int argc, wchar_t** argv) {
       const Program& program = programs[run % 2 == 1 ? k : programs.size() - 1 - k];
       const double ms = TimeOneStart(program);
       if (ms < 0) return 1;
-      std::wprintf(L"%ls %d %.1f\n", program.label.c_str(), run, ms);
+      std::wprintf(L"run %ls %d %.1f\n", program.label.c_str(), run, ms);
       std::fflush(stdout);
     }
   }

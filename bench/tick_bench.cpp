@@ -20,8 +20,9 @@
 
 namespace {
 
-constexpr int kTickMs = 200;
-constexpr int kTwipsPerPixelAt120Dpi = 12;
+namespace layout = morv::clock_layout;
+constexpr int kTickMs = layout::kTimerIntervalMs;
+constexpr int kTwipsPerPixelAt120Dpi = 1440 / 120;
 
 struct Options {
   int ticks = 300;  // one minute of simulated time
@@ -85,7 +86,7 @@ int main(int argc, char** argv) {
   const long long startMs = static_cast<long long>(options.startSeconds) * 1000;
   platform.now = TimeAt(startMs);
   clock.Show();
-  morv::fake::FakeWindow* window = platform.FindWindow(morv::clock_layout::kCaption);
+  morv::fake::FakeWindow* window = platform.FindWindow(layout::kCaption);
   if (window == nullptr) {
     std::fprintf(stderr, "tick_bench: the clock window did not open\n");
     return 1;
@@ -127,8 +128,16 @@ int main(int argc, char** argv) {
     if (tickRequests != changed) ++mismatchedTicks;
   }
 
-  const int clientArea = (morv::clock_layout::kClientWidth / kTwipsPerPixelAt120Dpi) *
-                         (morv::clock_layout::kClientHeight / kTwipsPerPixelAt120Dpi);
+  const int clientArea = (layout::kClientWidth / kTwipsPerPixelAt120Dpi) *
+                         (layout::kClientHeight / kTwipsPerPixelAt120Dpi);
+  // The clock's own figures, for the report's prose.
+  std::printf("caption %s\n", layout::kCaption);
+  std::printf("timer_ms %d\n", kTickMs);
+  std::printf("lines %zu\n", lineCount);
+  std::printf("sides %zu\n", layout::kBoxes.size() * layout::kSideOfBit.size());
+  std::printf("line_width_px %d\n", layout::kLineWidthPx);
+  std::printf("start_time %02d:%02d:%02d\n", options.startSeconds / 3600,
+              options.startSeconds / 60 % 60, options.startSeconds % 60);
   std::printf("ticks %d\n", options.ticks);
   std::printf("simulated_seconds %.1f\n", options.still ? 0.0 : options.ticks * kTickMs / 1000.0);
   std::printf("ticks_with_changes %d\n", changingTicks);

@@ -1,13 +1,34 @@
 # Shared by the scripts: a private Wine prefix, the Japanese locale and, where needed, a private
-# virtual display with a window manager. Source it, then call the functions; morv_cleanup ends
-# everything that was started (it is also installed as an EXIT trap by morv_start_display).
+# virtual display with a window manager. The library installs no trap: a caller sources it,
+# installs `trap morv_cleanup EXIT` before it starts anything, and registers its own clean-up
+# with morv_at_exit. morv_cleanup then runs those, ends the prefix's Wine processes and ends the
+# display and window manager that morv_start_display started.
 
 MORV_ROOT=${MORV_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 MORV_STARTED_PIDS=()
+MORV_AT_EXIT=()
+# Set by morv_wine_env: only a prefix of ours is ended, never one named by the caller's own
+# WINEPREFIX before the script chose its prefix.
+MORV_PREFIX_IN_USE=0
+
+# morv_at_exit FUNCTION: morv_cleanup calls FUNCTION, the last registered first.
+morv_at_exit() { MORV_AT_EXIT+=("$1"); }
+
+# morv_wait_until SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds; fails when it
+# has not succeeded within SECONDS.
+morv_wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
 
 # morv_wine_env PREFIX_DIR: the environment every Wine call of ours runs in.
 morv_wine_env() {
   export WINEPREFIX="$1"
+  MORV_PREFIX_IN_USE=1
   export WINEARCH=win64
   # No Mono or Gecko install prompt, which would hang a run without a user.
   export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -17,33 +38,60 @@ morv_wine_env() {
 }
 
 # morv_start_display: a virtual display and a window manager, unless MORV_USE_DISPLAY=1 and a
-# display is already there.
+# display is already there. Fails, with a message, when either does not come up within
+# MORV_DISPLAY_TIMEOUT seconds each (default 30; on a loaded machine Xvfb and openbox at times
+# take several seconds).
 morv_start_display() {
   if [ "${MORV_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then return 0; fi
-  # Xvfb picks a free display number itself and writes it to the file, so that runs side by
-  # side never race for the same one.
-  local numberFile
+  local timeout=${MORV_DISPLAY_TIMEOUT:-30} numberFile wmLog xvfb wm n
+  # Xvfb picks a free display number itself and writes it to the file once it listens, so that
+  # runs side by side never race for the same one.
   numberFile=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
-  MORV_STARTED_PIDS+=($!)
-  trap morv_cleanup EXIT
-  local n=""
-  for _ in $(seq 1 100); do
-    n=$(cat "$numberFile")
-    [ -n "$n" ] && break
-    sleep 0.1
-  done
+  xvfb=$!
+  MORV_STARTED_PIDS+=("$xvfb")
+  morv_wait_until "$timeout" morv_number_written_or_gone "$numberFile" "$xvfb" || true
+  n=$(cat "$numberFile")
   rm -f "$numberFile"
-  [ -n "$n" ] || { echo "wine-env: Xvfb did not start" >&2; return 1; }
+  if [ -z "$n" ]; then
+    if kill -0 "$xvfb" 2>/dev/null; then
+      echo "wine-env: Xvfb gave no display number within $timeout s" >&2
+    else
+      echo "wine-env: Xvfb ended before it opened a display" >&2
+    fi
+    return 1
+  fi
   export DISPLAY=":$n"
-  local i
-  for i in $(seq 1 100); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  openbox >/dev/null 2>&1 &
-  MORV_STARTED_PIDS+=($!)
+  if ! morv_wait_until "$timeout" morv_display_answers; then
+    echo "wine-env: display $DISPLAY (Xvfb) does not answer xdpyinfo within $timeout s" >&2
+    return 1
+  fi
+  wmLog=$(mktemp)
+  openbox >/dev/null 2>"$wmLog" &
+  wm=$!
+  MORV_STARTED_PIDS+=("$wm")
+  # Wine needs the window manager in place before its first window (see the engineering guide).
+  morv_wait_until "$timeout" morv_window_manager_running_or_gone "$wm" || true
+  if ! morv_window_manager_running; then
+    if kill -0 "$wm" 2>/dev/null; then
+      echo "wine-env: openbox runs but has not taken display $DISPLAY within $timeout s" >&2
+    else
+      echo "wine-env: openbox ended without taking display $DISPLAY:" >&2
+      cat "$wmLog" >&2
+    fi
+    rm -f "$wmLog"
+    return 1
+  fi
+  rm -f "$wmLog"
 }
+
+morv_number_written_or_gone() { [ -s "$1" ] || ! kill -0 "$2" 2>/dev/null; }
+morv_display_answers() { xdpyinfo >/dev/null 2>&1; }
+# A window manager announces itself on the root window (EWMH).
+morv_window_manager_running() {
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+morv_window_manager_running_or_gone() { morv_window_manager_running || ! kill -0 "$1" 2>/dev/null; }
 
 # morv_prepare_prefix DPI: creates the prefix once, starts its wineserver detached from our
 # output (so that nothing waits on it), and sets the screen's DPI.
@@ -85,8 +133,10 @@ morv_set_dpi() {
 }
 
 morv_cleanup() {
-  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
-  local pid
+  local i pid
+  for ((i = ${#MORV_AT_EXIT[@]} - 1; i >= 0; i--)); do "${MORV_AT_EXIT[i]}" || true; done
+  MORV_AT_EXIT=()
+  if [ "$MORV_PREFIX_IN_USE" = 1 ]; then wineserver -k >/dev/null 2>&1 || true; fi
   for pid in "${MORV_STARTED_PIDS[@]}"; do kill "$pid" >/dev/null 2>&1 || true; done
   for pid in "${MORV_STARTED_PIDS[@]}"; do wait "$pid" >/dev/null 2>&1 || true; done
   MORV_STARTED_PIDS=()
