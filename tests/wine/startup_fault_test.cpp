@@ -1,15 +1,20 @@
-// Start-up faults in the real Win32 backend: this program links the clock and its Win32
-// platform, and makes the system refuse the clock window, its timer or its pen by replacing
-// those functions in its own import table. Each time the program must show its one message
-// box (titled with the application title), return a failure status, and leave no window and
-// no GDI object behind.
+// Faults in the real Win32 backend: this program links the clock and its Win32 platform, and
+// makes the system refuse a window, a timer, a pen, a control or a font by replacing those
+// functions in its own import table. At start-up the program must show its one message box
+// (titled with the application title), return a failure status, and leave no window and no GDI
+// object behind. Later, a refusal while the About dialog opens must leave the clock running and
+// no half-made dialog, and the next About command must open a complete one.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstring>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
+#include "about/frmAbout.h"
+#include "clock/Form1.h"
 #include "clock/program.h"
 #include "e2e_support.h"
 #include "platform/win32_platform.h"
@@ -57,6 +62,7 @@ class Refusal {
   Refusal(const Refusal&) = delete;
   Refusal& operator=(const Refusal&) = delete;
   bool Active() const { return original_ != nullptr; }
+  void* original() const { return original_; }
 
  private:
   const char* module_;
@@ -75,6 +81,26 @@ UINT_PTR WINAPI RefuseTimer(HWND, UINT_PTR, UINT, TIMERPROC) {
 HPEN WINAPI RefusePen(DWORD, DWORD, const LOGBRUSH*, DWORD, const DWORD*) {
   SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   return nullptr;
+}
+
+HFONT WINAPI RefuseFont(const LOGFONTW*) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return nullptr;
+}
+
+// Refuses buttons only, so that the clock window itself can still be made.
+using CreateWindowFunction = HWND(WINAPI*)(DWORD, LPCWSTR, LPCWSTR, DWORD, int, int, int, int, HWND,
+                                           HMENU, HINSTANCE, LPVOID);
+CreateWindowFunction gCreateWindow = nullptr;
+HWND WINAPI RefuseButtons(DWORD exStyle, LPCWSTR className, LPCWSTR name, DWORD style, int x, int y,
+                          int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                          LPVOID parameter) {
+  if (!IS_INTRESOURCE(className) && lstrcmpiW(className, L"BUTTON") == 0) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  return gCreateWindow(exStyle, className, name, style, x, y, width, height, parent, menu, instance,
+                       parameter);
 }
 
 // What the user saw while the program ran: the message boxes of this process, read and
@@ -183,6 +209,51 @@ TEST_F(StartupFault, RepeatedFailuresLeaveNoGdiObjects) {
   const int after = GdiObjectCount(GetCurrentProcess());
   ASSERT_GT(before, 0);
   EXPECT_LE(after, before);
+}
+
+// A control or a font refused while the About dialog opens, with the clock running: the
+// command, sent through the clock's window procedure as the menu sends it, fails without a
+// word, no dialog is left, the clock keeps ticking, and the next command opens the whole dialog.
+TEST(LaterFault, ARefusedControlOrFontLeavesTheClockRunningAndTheDialogCanOpenLater) {
+  const std::vector<std::pair<const char*, const char*>> refused{
+      {"user32.dll", "CreateWindowExW"}, {"gdi32.dll", "CreateFontIndirectW"}};
+  for (const auto& [module, function] : refused) {
+    SCOPED_TRACE(function);
+    win32::Win32Platform platform;
+    frmAbout about(platform);
+    Form1 clock(platform, about);
+    clock.Show();
+    const HWND window = FindWindowW(kClockClass, nullptr);
+    ASSERT_NE(window, nullptr);
+    const auto aboutCommand = static_cast<WPARAM>(GetMenuItemID(GetMenu(window), 1));
+    {
+      void* refusing = std::string(function) == "CreateFontIndirectW"
+                           ? reinterpret_cast<void*>(&RefuseFont)
+                           : reinterpret_cast<void*>(&RefuseButtons);
+      const Refusal refusal(module, function, refusing);
+      ASSERT_TRUE(refusal.Active());
+      gCreateWindow = reinterpret_cast<CreateWindowFunction>(refusal.original());
+      SendMessageW(window, WM_COMMAND, aboutCommand, 0);
+    }
+    EXPECT_FALSE(about.Loaded());
+    EXPECT_EQ(FindWindowW(nullptr, kAboutCaption), nullptr) << "a half-made dialog was left";
+    ASSERT_TRUE(IsWindow(window));
+    const LocalTime before = clock.TickTime;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          Pump(50);
+          return clock.TickTime.second != before.second || clock.TickTime.minute != before.minute;
+        },
+        3000))
+        << "the clock stopped";
+
+    SendMessageW(window, WM_COMMAND, aboutCommand, 0);
+    ASSERT_TRUE(about.Loaded());
+    const HWND dialog = FindWindowW(nullptr, kAboutCaption);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(Children(dialog).size(), 8u);  // two buttons, the picture and five labels
+    EXPECT_EQ(WindowText(Children(dialog)[0]), L"OK");
+  }
 }
 
 }  // namespace
