@@ -95,44 +95,6 @@ void ClickAt(POINT point) {
   SendInput(3, input, sizeof(INPUT));
 }
 
-std::uint32_t Rgb(COLORREF colour) {
-  return static_cast<std::uint32_t>((GetRValue(colour) << 16) | (GetGValue(colour) << 8) |
-                                    GetBValue(colour));
-}
-
-// Text drawn here as a static control draws its text, on the dialog's face colour.
-Pixels RenderText(const std::wstring& text, HFONT font, int width, int height, UINT format) {
-  Pixels pixels;
-  pixels.width = width;
-  pixels.height = height;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  const HDC dc = CreateCompatibleDC(nullptr);
-  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-  const HGDIOBJ oldFont = SelectObject(dc, font);
-  RECT area{0, 0, width, height};
-  FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-  DrawTextW(dc, text.c_str(), -1, &area, format);
-  GdiFlush();
-  const auto* source = static_cast<const std::uint32_t*>(bits);
-  pixels.data.assign(source, source + static_cast<std::size_t>(width) * height);
-  for (auto& p : pixels.data) p &= 0x00FFFFFF;
-  SelectObject(dc, oldFont);
-  SelectObject(dc, oldBitmap);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  return pixels;
-}
-
 // Pixels of part of a capture that differ from the expected image.
 int Differences(const Pixels& capture, const RECT& area, const Pixels& expected) {
   int differences = 0;
@@ -144,51 +106,12 @@ int Differences(const Pixels& capture, const RECT& area, const Pixels& expected)
   return differences;
 }
 
-// The smallest rectangle holding every dark pixel of area; empty when there is none.
-RECT Ink(const Pixels& pixels, const RECT& area) {
-  RECT ink{area.right, area.bottom, area.left, area.top};
-  for (int y = area.top; y < area.bottom; ++y) {
-    for (int x = area.left; x < area.right; ++x) {
-      if (!pixels.Dark(x, y)) continue;
-      ink.left = std::min(ink.left, static_cast<LONG>(x));
-      ink.top = std::min(ink.top, static_cast<LONG>(y));
-      ink.right = std::max(ink.right, static_cast<LONG>(x + 1));
-      ink.bottom = std::max(ink.bottom, static_cast<LONG>(y + 1));
-    }
-  }
-  if (ink.right < ink.left) ink = {};
-  return ink;
-}
-
 int DarkCount(const Pixels& pixels) {
   int dark = 0;
   for (int y = 0; y < pixels.height; ++y) {
     for (int x = 0; x < pixels.width; ++x) dark += pixels.Dark(x, y);
   }
   return dark;
-}
-
-// The system's message font at this DPI: what a dialog's texts are drawn in.
-LOGFONTW MessageLogFont() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, kDpi);
-  return metrics.lfMessageFont;
-}
-
-HFONT MessageFont() {
-  const LOGFONTW font = MessageLogFont();
-  return CreateFontIndirectW(&font);
-}
-
-// The title's font: ＭＳ Ｐゴシック, 19.8 points at this DPI, Japanese character set.
-HFONT TitleFont() {
-  LOGFONTW font{};
-  font.lfHeight = -MulDiv(198, kDpi, 720);
-  font.lfWeight = FW_NORMAL;
-  font.lfCharSet = SHIFTJIS_CHARSET;
-  lstrcpynW(font.lfFaceName, L"ＭＳ Ｐゴシック", LF_FACESIZE);
-  return CreateFontIndirectW(&font);
 }
 
 // Live GDI objects of a process between paints: the clock's painting holds a memory bitmap for
@@ -424,7 +347,7 @@ TEST_F(AboutDialog, PaintsTheIconTheEtchedSeparatorAndItsTextsInTheirFonts) {
   const Pixels shot = CaptureClient(dialog);
   ASSERT_EQ(shot.width, 548);
   shot.SavePpm("about_dialog.ppm");
-  const std::uint32_t face = Rgb(GetSysColor(COLOR_BTNFACE));
+  const std::uint32_t face = SysColour(COLOR_BTNFACE);
 
   // The icon on light grey: the picture is 36 pixels square at (20, 20), the icon its own 32
   // pixels in the middle of it, so the X's ends lie 3 pixels in (past its transparent margin).
@@ -449,11 +372,11 @@ TEST_F(AboutDialog, PaintsTheIconTheEtchedSeparatorAndItsTextsInTheirFonts) {
   EXPECT_EQ(shot.at(10, 161), face);
 
   // Each label shows its text exactly as a static control draws it in the expected font.
-  const HFONT messageFont = MessageFont();
-  const HFONT titleFont = TitleFont();
+  const LOGFONTW messageFont = MessageFont(kDpi);
+  const LOGFONTW titleFont = TitleFont(kDpi);
   struct Text {
     std::wstring text;
-    HFONT font;
+    LOGFONTW font;
     int left, top, width, height;  // twips
   };
   const Text texts[] = {
@@ -481,16 +404,14 @@ TEST_F(AboutDialog, PaintsTheIconTheEtchedSeparatorAndItsTextsInTheirFonts) {
   const RECT got = Ink(shot, button);
   EXPECT_GT(want.right - want.left, 0);
   EXPECT_NEAR(got.right - got.left, want.right - want.left, 1);
-
-  DeleteObject(messageFont);
-  DeleteObject(titleFont);
 }
 
 // What the title and the dialog texts are drawn in: ＭＳ Ｐゴシック as a Japanese Windows has it,
 // proportional, and the message font at 9 points for this DPI.
 TEST(DialogFonts, AreTheProportionalJapaneseFacesAtThisDpi) {
   const HDC screen = GetDC(nullptr);
-  const HFONT title = TitleFont();
+  const LOGFONTW titleFont = TitleFont(kDpi), messageFont = MessageFont(kDpi);
+  const HFONT title = CreateFontIndirectW(&titleFont);
   HGDIOBJ old = SelectObject(screen, title);
   wchar_t face[LF_FACESIZE] = {};
   GetTextFaceW(screen, LF_FACESIZE, face);
@@ -504,8 +425,8 @@ TEST(DialogFonts, AreTheProportionalJapaneseFacesAtThisDpi) {
   EXPECT_EQ(metrics.tmCharSet, SHIFTJIS_CHARSET);
   EXPECT_LT(narrow.cx * 2, wide.cx) << "a monospaced face stands in for ＭＳ Ｐゴシック";
 
-  EXPECT_EQ(MessageLogFont().lfHeight, -MulDiv(9, kDpi, 72));
-  const HFONT message = MessageFont();
+  EXPECT_EQ(messageFont.lfHeight, -MulDiv(9, kDpi, 72));
+  const HFONT message = CreateFontIndirectW(&messageFont);
   old = SelectObject(screen, message);
   GetTextExtentPoint32W(screen, L"iiii", 4, &narrow);
   GetTextExtentPoint32W(screen, L"WWWW", 4, &wide);

@@ -33,11 +33,6 @@ constexpr int kHalfWidth = kLineWidth / 2;
 constexpr double kSureDistance = 1.0;
 constexpr double kMayDistance = kLineWidth / 2.0 + 1.5;
 
-std::uint32_t FromColorRef(COLORREF c) {
-  return (static_cast<std::uint32_t>(GetRValue(c)) << 16) |
-         (static_cast<std::uint32_t>(GetGValue(c)) << 8) | GetBValue(c);
-}
-
 // Inclusive pixel rectangle of a horizontal or vertical stroke, square ends centred on the
 // end points.
 struct PixelRect {
@@ -88,8 +83,8 @@ TimeOfDay TimeForSides(SideMask sides) {
   return {digit(0) * 16 + digit(1), digit(2) * 16 + digit(3), digit(4) * 16 + digit(5)};
 }
 
-std::uint32_t LineColour() { return FromColorRef(GetSysColor(COLOR_WINDOWTEXT)); }
-std::uint32_t FaceColour() { return FromColorRef(GetSysColor(COLOR_BTNFACE)); }
+std::uint32_t LineColour() { return SysColour(COLOR_WINDOWTEXT); }
+std::uint32_t FaceColour() { return SysColour(COLOR_BTNFACE); }
 
 ClockFacePixels::ClockFacePixels(int dpi) : dpi_(dpi) {}
 

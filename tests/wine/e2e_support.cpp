@@ -3,8 +3,6 @@
 #include <psapi.h>
 #include <winternl.h>
 
-#include <cstdio>
-
 namespace morv::e2e {
 
 std::wstring TestProgramFolder() {
@@ -132,54 +130,6 @@ RECT RectInClient(HWND parent, HWND child) {
   return rect;
 }
 
-bool Pixels::Dark(int x, int y) const {
-  const std::uint32_t p = at(x, y);
-  return ((p >> 16) & 0xFF) < 0x40 && ((p >> 8) & 0xFF) < 0x40 && (p & 0xFF) < 0x40;
-}
-
-bool Pixels::SavePpm(const std::string& path) const {
-  FILE* out = std::fopen(path.c_str(), "wb");
-  if (!out) return false;
-  std::fprintf(out, "P6\n%d %d\n255\n", width, height);
-  for (std::uint32_t p : data) {
-    const unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16),
-                                  static_cast<unsigned char>(p >> 8), static_cast<unsigned char>(p)};
-    std::fwrite(rgb, 1, 3, out);
-  }
-  std::fclose(out);
-  return true;
-}
-
-Pixels CaptureClient(HWND hwnd) {
-  Pixels pixels;
-  const SIZE size = ClientSize(hwnd);
-  if (size.cx <= 0 || size.cy <= 0) return pixels;
-  pixels.width = size.cx;
-  pixels.height = size.cy;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = size.cx;
-  info.bmiHeader.biHeight = -size.cy;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  const HDC window = GetDC(hwnd);
-  const HDC memory = CreateCompatibleDC(window);
-  const HBITMAP bitmap = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, size.cx, size.cy, window, 0, 0, SRCCOPY);
-  GdiFlush();
-  const auto* source = static_cast<const std::uint32_t*>(bits);
-  pixels.data.assign(source, source + static_cast<std::size_t>(size.cx) * size.cy);
-  for (auto& p : pixels.data) p &= 0x00FFFFFF;
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(hwnd, window);
-  return pixels;
-}
-
 int GdiObjectCount(HANDLE process) {
   using QueryProcess = NTSTATUS(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
   const auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void (*)()>(
@@ -254,15 +204,6 @@ bool ChooseMenuCommand(HWND window, int index) {
   for (int i = 0; i < index; ++i) PressKey(VK_RIGHT);
   PressKey(VK_RETURN);
   return true;
-}
-
-std::wstring FromUtf8(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int length =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-  return wide;
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {

@@ -4,12 +4,13 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "e2e_pixels.h"
 #include "program_texts.h"
+#include "utf8.h"
 
 namespace morv::e2e {
 
@@ -57,17 +58,6 @@ std::vector<HWND> Children(HWND parent);
 // A child's rectangle in its parent's client coordinates.
 RECT RectInClient(HWND parent, HWND child);
 
-// The client area's pixels as 0x00RRGGBB, read back from the window's own device context.
-struct Pixels {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint32_t> data;
-  std::uint32_t at(int x, int y) const { return data[static_cast<std::size_t>(y) * width + x]; }
-  bool Dark(int x, int y) const;  // nearly black
-  bool SavePpm(const std::string& path) const;  // for looking at a failure
-};
-Pixels CaptureClient(HWND hwnd);
-
 // Live GDI objects of another process, counted in its GDI handle table (Wine keeps no other
 // count; on Windows GetGuiResources answers).
 int GdiObjectCount(HANDLE process);
@@ -84,9 +74,6 @@ bool ActivateWindow(HWND window, DWORD timeoutMs = 5000);
 // as a user would: F10, Right arrow index times, Enter. Another process cannot read a window's
 // menu under Wine, so this does not look at it.
 bool ChooseMenuCommand(HWND window, int index);
-
-// UTF-8 text (as the program's sources and layout tables hold it) as UTF-16.
-std::wstring FromUtf8(const std::string& utf8);
 
 // Polls condition every 50 ms until it holds (true) or timeoutMs has passed (false).
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 15000);

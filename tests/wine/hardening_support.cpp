@@ -98,16 +98,6 @@ bool FileExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string result(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
-                      nullptr, nullptr);
-  return result;
-}
-
 std::wstring ReadWideFile(const std::wstring& path) {
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, 0, nullptr);

@@ -429,10 +429,10 @@ class SysInfoButton : public ::testing::Test {
     starts = ReadStarts();
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_TRUE(SamePath(starts[0].module, expectedModule))
-        << "started: " << Narrow(starts[0].module);
+        << "started: " << Utf8(starts[0].module);
     const std::vector<std::wstring> arguments = Arguments(starts[0].commandLine);
-    ASSERT_EQ(arguments.size(), 1u) << Narrow(starts[0].commandLine);
-    EXPECT_TRUE(SamePath(arguments[0], givenPath)) << Narrow(starts[0].commandLine);
+    ASSERT_EQ(arguments.size(), 1u) << Utf8(starts[0].commandLine);
+    EXPECT_TRUE(SamePath(arguments[0], givenPath)) << Utf8(starts[0].commandLine);
     EXPECT_TRUE(starts[0].flags & STARTF_USESHOWWINDOW);
     EXPECT_EQ(starts[0].show, static_cast<DWORD>(SW_SHOWNORMAL));
     EXPECT_TRUE(MessageBoxesOf(clock_.id()).empty());
@@ -440,23 +440,13 @@ class SysInfoButton : public ::testing::Test {
   }
 
   void ExpectNothingStarted() {
-    EXPECT_TRUE(ReadStarts().empty()) << "started: " << Narrow(ReadStarts()[0].module);
+    EXPECT_TRUE(ReadStarts().empty()) << "started: " << Utf8(ReadStarts()[0].module);
   }
 
   void ExpectDialogStillOpen() {
     EXPECT_TRUE(clock_.Running());
     EXPECT_TRUE(IsWindow(about_) && IsWindowVisible(about_));
     EXPECT_EQ(WaitForWindow(clock_.id(), kAboutCaption, 1000), about_);
-  }
-
-  static std::string Narrow(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), length,
-                        nullptr, nullptr);
-    return utf8;
   }
 
   // A copy of the stand-in at kSpacedTool, named by the first value.
