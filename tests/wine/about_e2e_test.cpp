@@ -19,8 +19,6 @@ namespace morv::e2e {
 namespace {
 
 constexpr int kDpi = 120;
-constexpr int kReadMeCommand = 0;
-constexpr int kAboutCommand = 1;
 
 int Px(int twips) { return MulDiv(twips, kDpi, 1440); }
 
@@ -180,15 +178,13 @@ class MorvTime : public ::testing::Test {
   void SetUp() override {
     SetScreenDpi(kDpi);
     EndOwners(WindowsTitled(kEditorCaption));
-    ASSERT_TRUE(app_.StartMorvTime());
-    clock_ = WaitForWindow(app_.id(), kClockCaption);
-    ASSERT_NE(clock_, nullptr);
+    ASSERT_TRUE(clock_.Start());
   }
   void TearDown() override { EndOwners(WindowsTitled(kEditorCaption)); }
 
   HWND OpenAbout() {
-    if (!ChooseMenuCommand(clock_, kAboutCommand)) return nullptr;
-    const HWND dialog = WaitForWindow(app_.id(), kAboutCaption);
+    if (!ChooseMenuCommand(clock_.window, kAboutCommand)) return nullptr;
+    const HWND dialog = WaitForWindow(clock_.process.id(), kAboutCaption);
     // Keyboard input goes to it once it is the active window.
     if (dialog != nullptr) WaitUntil([dialog] { return GetForegroundWindow() == dialog; }, 5000);
     return dialog;
@@ -201,8 +197,7 @@ class MorvTime : public ::testing::Test {
     return WaitGone(dialog);
   }
 
-  Process app_;
-  HWND clock_ = nullptr;
+  RunningClock clock_;
 };
 
 // ---- The dialog as it opens ----
@@ -235,7 +230,7 @@ TEST_F(AboutDialog, OpensFromTheMenuBarAsAFixedOwnerlessDialogCentredOnTheClock)
   EXPECT_TRUE(RowHas(row, HTCAPTION));
   EXPECT_FALSE(RowHas(row, HTMINBUTTON));
   EXPECT_FALSE(RowHas(row, HTMAXBUTTON));
-  const auto clockRow = CaptionRow(clock_);
+  const auto clockRow = CaptionRow(clock_.window);
   EXPECT_TRUE(RowHas(clockRow, HTMINBUTTON));
   EXPECT_TRUE(RowHas(clockRow, HTMAXBUTTON));
 
@@ -258,10 +253,10 @@ TEST_F(AboutDialog, OpensFromTheMenuBarAsAFixedOwnerlessDialogCentredOnTheClock)
 
   // Centred on the clock window, and wholly on the clock's monitor's work area.
   RECT clock{};
-  GetWindowRect(clock_, &clock);
+  GetWindowRect(clock_.window, &clock);
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
-  GetMonitorInfoW(MonitorFromWindow(clock_, MONITOR_DEFAULTTONEAREST), &monitor);
+  GetMonitorInfoW(MonitorFromWindow(clock_.window, MONITOR_DEFAULTTONEAREST), &monitor);
   const RECT& work = monitor.rcWork;
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
   const int centredLeft = (clock.left + clock.right - width) / 2;
@@ -465,8 +460,8 @@ TEST_F(AboutDialog, EscEnterAndTheCloseBoxEachCloseItAndReopeningLoadsTheVersion
       }
     }
     EXPECT_TRUE(WindowsTitled(kAboutCaption).empty());
-    EXPECT_TRUE(app_.Running());
-    EXPECT_TRUE(IsWindowVisible(clock_));
+    EXPECT_TRUE(clock_.process.Running());
+    EXPECT_TRUE(IsWindowVisible(clock_.window));
   }
   const HWND again = OpenAbout();
   ASSERT_NE(again, nullptr);
@@ -480,8 +475,8 @@ using AboutCommand = MorvTime;
 TEST_F(AboutCommand, ChosenAgainKeepsOneDialogAndBringsItToTheFront) {
   const HWND dialog = OpenAbout();
   ASSERT_NE(dialog, nullptr);
-  ASSERT_TRUE(ActivateWindow(clock_));
-  ASSERT_TRUE(ChooseMenuCommand(clock_, kAboutCommand));
+  ASSERT_TRUE(ActivateWindow(clock_.window));
+  ASSERT_TRUE(ChooseMenuCommand(clock_.window, kAboutCommand));
   EXPECT_TRUE(WaitUntil([dialog] { return GetForegroundWindow() == dialog; }, 10000));
   const std::vector<HWND> dialogs = WindowsTitled(kAboutCaption);
   ASSERT_EQ(dialogs.size(), 1u);
@@ -494,13 +489,13 @@ TEST_F(AboutCommand, LeavesTheClockTickingWhileTheDialogIsOpen) {
   ASSERT_NE(dialog, nullptr);
   // Out of the clock's way, as a user would drag it, so that the whole face is on screen.
   RECT clock{};
-  GetWindowRect(clock_, &clock);
+  GetWindowRect(clock_.window, &clock);
   SetWindowPos(dialog, nullptr, clock.left, clock.bottom + 8, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ASSERT_TRUE(Responds(dialog));
-  const Pixels first = CaptureClient(clock_);
+  const Pixels first = CaptureClient(clock_.window);
   ASSERT_EQ(first.width, 645);
-  EXPECT_TRUE(WaitUntil([&] { return CaptureClient(clock_).data != first.data; }, 5000))
+  EXPECT_TRUE(WaitUntil([&] { return CaptureClient(clock_.window).data != first.data; }, 5000))
       << "the face did not change in 5 seconds";
   EXPECT_TRUE(IsWindowVisible(dialog));
   EXPECT_EQ(GetForegroundWindow(), dialog);
@@ -509,9 +504,9 @@ TEST_F(AboutCommand, LeavesTheClockTickingWhileTheDialogIsOpen) {
 using ReadMeCommand = MorvTime;
 
 TEST_F(ReadMeCommand, TwiceOpensTwoEditorsShowingTheJapaneseReadMe) {
-  ASSERT_TRUE(ChooseMenuCommand(clock_, kReadMeCommand));
+  ASSERT_TRUE(ChooseMenuCommand(clock_.window, kReadMeCommand));
   ASSERT_TRUE(WaitUntil([] { return WindowsTitled(kEditorCaption).size() == 1; }));
-  ASSERT_TRUE(ChooseMenuCommand(clock_, kReadMeCommand));
+  ASSERT_TRUE(ChooseMenuCommand(clock_.window, kReadMeCommand));
   ASSERT_TRUE(WaitUntil([] { return WindowsTitled(kEditorCaption).size() == 2; }));
 
   const std::wstring readMe = ReadMeText();
@@ -521,7 +516,7 @@ TEST_F(ReadMeCommand, TwiceOpensTwoEditorsShowingTheJapaneseReadMe) {
   GetWindowThreadProcessId(editors[0], &first);
   GetWindowThreadProcessId(editors[1], &second);
   EXPECT_NE(first, second) << "one editor process each time";
-  EXPECT_EQ(EditorsStartedBy(app_.id()).size(), 2u);
+  EXPECT_EQ(EditorsStartedBy(clock_.process.id()).size(), 2u);
   for (HWND editor : editors) {
     EXPECT_FALSE(IsIconic(editor));
     EXPECT_EQ(EditorText(editor), readMe);
@@ -533,8 +528,8 @@ TEST_F(ReadMeCommand, TwiceOpensTwoEditorsShowingTheJapaneseReadMe) {
         return WindowText(front) == kEditorCaption;
       },
       5000));
-  EXPECT_TRUE(app_.Running());
-  EXPECT_TRUE(Responds(clock_));
+  EXPECT_TRUE(clock_.process.Running());
+  EXPECT_TRUE(Responds(clock_.window));
 }
 
 // An editor that cannot start at all is ignored: no message, and the clock goes on running and
@@ -549,22 +544,20 @@ TEST(ReadMeCommandWithoutEditor, LeavesTheClockRunning) {
   }
   SetScreenDpi(kDpi);
   EndOwners(WindowsTitled(kEditorCaption));
-  Process app;
-  ASSERT_TRUE(app.StartMorvTime());
-  const HWND clock = WaitForWindow(app.id(), kClockCaption);
-  ASSERT_NE(clock, nullptr);
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
 
-  ASSERT_TRUE(ChooseMenuCommand(clock, kReadMeCommand));
-  ASSERT_TRUE(ChooseMenuCommand(clock, kAboutCommand));
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, kReadMeCommand));
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
   // The About dialog answering the next command shows that the read-me command has returned.
-  const HWND dialog = WaitForWindow(app.id(), kAboutCaption);
+  const HWND dialog = WaitForWindow(clock.process.id(), kAboutCaption);
   ASSERT_NE(dialog, nullptr);
-  EXPECT_TRUE(EditorsStartedBy(app.id()).empty()) << "the editor was started after all";
+  EXPECT_TRUE(EditorsStartedBy(clock.process.id()).empty()) << "the editor was started after all";
   EXPECT_TRUE(WindowsTitled(kEditorCaption).empty());
-  EXPECT_TRUE(app.Running());
-  EXPECT_TRUE(Responds(clock));
-  const Pixels first = CaptureClient(clock);
-  EXPECT_TRUE(WaitUntil([&] { return CaptureClient(clock).data != first.data; }, 5000));
+  EXPECT_TRUE(clock.process.Running());
+  EXPECT_TRUE(Responds(clock.window));
+  const Pixels first = CaptureClient(clock.window);
+  EXPECT_TRUE(WaitUntil([&] { return CaptureClient(clock.window).data != first.data; }, 5000));
 }
 
 // ---- The program's lifetime ----
@@ -574,23 +567,23 @@ using ProgramLifetime = MorvTime;
 TEST_F(ProgramLifetime, ClosingTheClockFirstKeepsTheDialogUntilItCloses) {
   const HWND dialog = OpenAbout();
   ASSERT_NE(dialog, nullptr);
-  PostMessageW(clock_, WM_SYSCOMMAND, SC_CLOSE, 0);
-  ASSERT_TRUE(WaitUntil([this] { return !IsWindow(clock_); }));
-  EXPECT_EQ(app_.WaitForExit(1000), static_cast<DWORD>(STILL_ACTIVE));
+  PostMessageW(clock_.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  ASSERT_TRUE(WaitUntil([this] { return !IsWindow(clock_.window); }));
+  EXPECT_EQ(clock_.process.WaitForExit(1000), static_cast<DWORD>(STILL_ACTIVE));
   EXPECT_TRUE(Responds(dialog));
   EXPECT_TRUE(IsWindowVisible(dialog));
   EXPECT_TRUE(CloseWithKey(dialog, VK_ESCAPE));
-  EXPECT_EQ(app_.WaitForExit(15000), 0u);
+  EXPECT_EQ(clock_.process.WaitForExit(15000), 0u);
 }
 
 TEST_F(ProgramLifetime, ClosingTheDialogFirstKeepsTheClockUntilItCloses) {
   const HWND dialog = OpenAbout();
   ASSERT_NE(dialog, nullptr);
   EXPECT_TRUE(CloseWithKey(dialog, VK_ESCAPE));
-  EXPECT_EQ(app_.WaitForExit(1000), static_cast<DWORD>(STILL_ACTIVE));
-  EXPECT_TRUE(Responds(clock_));
-  PostMessageW(clock_, WM_SYSCOMMAND, SC_CLOSE, 0);
-  EXPECT_EQ(app_.WaitForExit(15000), 0u);
+  EXPECT_EQ(clock_.process.WaitForExit(1000), static_cast<DWORD>(STILL_ACTIVE));
+  EXPECT_TRUE(Responds(clock_.window));
+  PostMessageW(clock_.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(clock_.process.WaitForExit(15000), 0u);
 }
 
 // ---- Resources over many openings ----
@@ -604,13 +597,13 @@ TEST_F(AboutDialogEndurance, AHundredOpenCloseCyclesLeaveGdiObjectsAndMemoryFlat
     return CloseWithKey(dialog, VK_ESCAPE);
   };
   ASSERT_TRUE(cycle()) << "warm-up";
-  const int gdiBefore = SettledGdiObjects(app_.handle());
-  const std::size_t memoryBefore = ResidentBytes(app_.handle());
+  const int gdiBefore = SettledGdiObjects(clock_.process.handle());
+  const std::size_t memoryBefore = ResidentBytes(clock_.process.handle());
   ASSERT_GT(gdiBefore, 0);
   ASSERT_GT(memoryBefore, 0u);
   for (int i = 0; i < 100; ++i) ASSERT_TRUE(cycle()) << "cycle " << i;
-  const int gdiAfter = SettledGdiObjects(app_.handle());
-  const std::size_t memoryAfter = ResidentBytes(app_.handle());
+  const int gdiAfter = SettledGdiObjects(clock_.process.handle());
+  const std::size_t memoryAfter = ResidentBytes(clock_.process.handle());
   std::printf("GDI objects %d -> %d, resident memory %zu -> %zu KiB\n", gdiBefore, gdiAfter,
               memoryBefore / 1024, memoryAfter / 1024);
   EXPECT_EQ(gdiAfter, gdiBefore);

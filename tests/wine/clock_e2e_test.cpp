@@ -16,7 +16,6 @@
 namespace morv::e2e {
 namespace {
 
-
 // Sets the screen DPI for the processes started while it lives, and puts back the setting
 // that was there before (the test environment's 120), whatever the test's outcome.
 class ScreenDpi {
@@ -134,16 +133,6 @@ std::vector<Reading> WatchTheFace(HWND window, const ClockFacePixels& face, cons
   return readings;
 }
 
-struct RunningClock {
-  Process process;
-  HWND window = nullptr;
-  bool Start() {
-    if (!process.StartMorvTime()) return false;
-    window = WaitForWindow(process.id(), kClockCaption);
-    return window != nullptr;
-  }
-};
-
 // The DPI set in the registry reaches the processes started afterwards, in both directions,
 // and the client area is 7740 x 1344 twips at that DPI: exactly 645 x 112 pixels at 120 DPI.
 // (Under Wine, GetDpiForWindow on another process's window answers the caller's own DPI, so
@@ -168,12 +157,10 @@ TEST(ClockWindow, ClientSizeFollowsTheScreenDpi) {
 }
 
 TEST(ClockWindow, AboutCommandOpensTheDialogThroughTheMenuBar) {
-  Process clock;
-  ASSERT_TRUE(clock.StartMorvTime());
-  const HWND window = WaitForWindow(clock.id(), kClockCaption);
-  ASSERT_NE(window, nullptr);
-  ASSERT_TRUE(ChooseMenuCommand(window, 1));
-  EXPECT_NE(WaitForWindow(clock.id(), L"ﾊﾞｰｼﾞｮﾝ情報 MorvTime", 5000), nullptr);
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
+  EXPECT_NE(WaitForWindow(clock.process.id(), kAboutCaption, 5000), nullptr);
 }
 
 TEST(ClockFace, ShowsTheCurrentTimeAt120Dpi) {

@@ -89,19 +89,9 @@ bool HasClientSize(HWND window, int width, int height) {
   return ::testing::AssertionFailure() << last;
 }
 
-struct Clock {
-  Process process;
-  HWND window = nullptr;
-  bool Start() {
-    SetScreenDpi(kStartDpi);
-    if (!process.StartMorvTime()) return false;
-    window = WaitForWindow(process.id(), kClockCaption);
-    return window != nullptr;
-  }
-};
-
 TEST(DpiChange, TheClockTakesTheSuggestedRectangleAndRedrawsItsFaceAtTheNewScale) {
-  Clock clock;
+  SetScreenDpi(kStartDpi);
+  RunningClock clock;
   ASSERT_TRUE(clock.Start());
   ASSERT_TRUE(HasClientSize(clock.window, Px(7740, kStartDpi), Px(1344, kStartDpi)));
   ASSERT_TRUE(ShowsTheTimeAt(clock.window, kStartDpi));
@@ -201,9 +191,10 @@ RECT TextInk(const std::wstring& text, const LOGFONTW& font) {
 }
 
 TEST(DpiChange, TheAboutDialogTakesTheSuggestedRectangleAndLaysOutItsControlsAgain) {
-  Clock clock;
+  SetScreenDpi(kStartDpi);
+  RunningClock clock;
   ASSERT_TRUE(clock.Start());
-  ASSERT_TRUE(ChooseMenuCommand(clock.window, 1));
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
   const HWND dialog = WaitForWindow(clock.process.id(), kAboutCaption, 10000);
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(HasClientSize(dialog, Px(6576, kStartDpi), Px(2964, kStartDpi)));

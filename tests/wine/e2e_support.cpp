@@ -43,10 +43,6 @@ bool Process::Start(const std::wstring& application, const std::wstring& command
                         &startup, &info_) != FALSE;
 }
 
-bool Process::StartMorvTime() {
-  return Start(MorvTimePath(), L"morvtime.exe", BuildFolder());
-}
-
 bool Process::Running() const {
   return info_.hProcess != nullptr && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
 }
@@ -63,6 +59,26 @@ void Process::Terminate() {
   if (info_.hProcess == nullptr) return;
   TerminateProcess(info_.hProcess, 255);
   WaitForSingleObject(info_.hProcess, 5000);
+}
+
+namespace {
+
+// Whether the clock window shows a painted face: the face colour in its corner, and the ink of
+// the first box's diagonal where it crosses (600, 600) twips of the 7740 x 1344 twips client
+// area, at whatever DPI the clock runs.
+bool FacePainted(HWND window) {
+  const Pixels pixels = CaptureClient(window);
+  if (pixels.data.empty()) return false;
+  return pixels.at(2, 2) == SysColour(COLOR_BTNFACE) &&
+         pixels.Dark(MulDiv(600, pixels.width, 7740), MulDiv(600, pixels.height, 1344));
+}
+
+}  // namespace
+
+bool RunningClock::Start(const std::wstring& folder) {
+  if (!process.Start(folder + L"\\morvtime.exe", L"morvtime.exe", folder)) return false;
+  window = WaitForWindow(process.id(), kClockCaption);
+  return window != nullptr && WaitUntil([this] { return FacePainted(window); }, 10000);
 }
 
 std::wstring WindowText(HWND hwnd) {

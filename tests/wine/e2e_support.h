@@ -33,8 +33,6 @@ class Process {
   // Starts application with the given command line in folder; false if it could not start.
   bool Start(const std::wstring& application, const std::wstring& commandLine,
              const std::wstring& folder);
-  // Starts morvtime.exe from the build folder, as a user would from the release folder.
-  bool StartMorvTime();
   DWORD id() const { return info_.dwProcessId; }
   HANDLE handle() const { return info_.hProcess; }
   bool Running() const;
@@ -44,6 +42,16 @@ class Process {
 
  private:
   PROCESS_INFORMATION info_{};
+};
+
+// morvtime.exe started from a folder that holds it and its read-me (the build folder unless
+// told), as a user would start it from the release folder, and its clock window.
+struct RunningClock {
+  Process process;
+  HWND window = nullptr;
+  // Starts the clock and waits until its window shows the first painted face; false if the
+  // program does not start, or its window or face does not show in time.
+  bool Start(const std::wstring& folder = BuildFolder());
 };
 
 // A visible top-level window of the process whose title is caption (all windows of any
@@ -70,6 +78,9 @@ void PressKey(WORD virtualKey);
 void PressChord(WORD modifier, WORD key);
 // Brings window to the foreground, waiting until it is there; false if it never gets there.
 bool ActivateWindow(HWND window, DWORD timeoutMs = 5000);
+// The commands of the clock's menu bar, by their position.
+inline constexpr int kReadMeCommand = 0;
+inline constexpr int kAboutCommand = 1;
 // Chooses the command at position index (0 = leftmost) of window's menu bar with the keyboard,
 // as a user would: F10, Right arrow index times, Enter. Another process cannot read a window's
 // menu under Wine, so this does not look at it.

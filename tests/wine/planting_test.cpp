@@ -37,9 +37,6 @@ struct ClockFolder {
     return !folder.path().empty() && folder.Copy(MorvTimePath(), L"morvtime.exe") &&
            folder.Copy(BuildFolder() + L"\\Morvyomi.txt", L"Morvyomi.txt");
   }
-  bool StartClock(Process& clock) const {
-    return clock.Start(folder / L"morvtime.exe", L"morvtime.exe", folder.path());
-  }
 };
 
 TEST(LibraryPlanting, TheTestCanTellAPlantedLibrary) {
@@ -63,18 +60,16 @@ TEST(LibraryPlanting, TheClockLoadsSystemLibrariesFromTheSystemFolderOnly) {
   ClockFolder release;
   ASSERT_TRUE(release.Prepare());
   ASSERT_TRUE(release.folder.Copy(PlantedFolder() + L"\\" + kPlantedLibrary, kPlantedLibrary));
-  Process clock;
-  ASSERT_TRUE(release.StartClock(clock));
-  const HWND window = WaitForWindow(clock.id(), kClockCaption);
-  ASSERT_NE(window, nullptr);
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start(release.folder.path()));
   // The About dialog's controls draw through the theme library as well.
-  ASSERT_TRUE(ChooseMenuCommand(window, 1));
-  ASSERT_NE(WaitForWindow(clock.id(), kAboutCaption, 10000), nullptr);
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
+  ASSERT_NE(WaitForWindow(clock.process.id(), kAboutCaption, 10000), nullptr);
 
-  const std::wstring theme = WaitForModule(clock.handle(), kPlantedLibrary, 5000);
+  const std::wstring theme = WaitForModule(clock.process.handle(), kPlantedLibrary, 5000);
   ASSERT_FALSE(theme.empty()) << "the clock never loaded the theme library, so this test proves nothing";
   EXPECT_TRUE(IsInFolder(theme, SystemFolder())) << Utf8(theme);
-  for (const std::wstring& module : LoadedModules(clock.handle())) {
+  for (const std::wstring& module : LoadedModules(clock.process.handle())) {
     if (IsInFolder(module, release.folder.path())) {
       const std::wstring name = module.substr(module.find_last_of(L"\\/") + 1);
       EXPECT_EQ(_wcsicmp(name.c_str(), L"morvtime.exe"), 0)
@@ -117,12 +112,10 @@ TEST(ReadMeCommand, StartsTheSystemEditorNotOnePlantedBesideTheReadMe) {
     ASSERT_TRUE(DeleteFileW(ranMarker.c_str()));
   }
 
-  Process clock;
-  ASSERT_TRUE(release.StartClock(clock));
-  const HWND window = WaitForWindow(clock.id(), kClockCaption);
-  ASSERT_NE(window, nullptr);
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start(release.folder.path()));
   const std::set<HWND> before = EditorWindows();
-  ASSERT_TRUE(ChooseMenuCommand(window, 0));
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, kReadMeCommand));
   const HWND editor = WaitForNewEditor(before, 20000);
   ASSERT_NE(editor, nullptr) << "the system editor did not open the read-me";
 
@@ -145,7 +138,7 @@ TEST(ReadMeCommand, StartsTheSystemEditorNotOnePlantedBesideTheReadMe) {
   // Give a wrongly started stand-in time to leave its mark before looking for it.
   Sleep(1000);
   EXPECT_FALSE(FileExists(ranMarker)) << "the planted notepad.exe ran";
-  EXPECT_TRUE(clock.Running());
+  EXPECT_TRUE(clock.process.Running());
 }
 
 }  // namespace

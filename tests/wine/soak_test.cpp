@@ -221,9 +221,7 @@ class Soak : public ::testing::Test {
  protected:
   void SetUp() override {
     SetScreenDpi(kDpi);
-    ASSERT_TRUE(clock_.StartMorvTime());
-    window_ = WaitForWindow(clock_.id(), kClockCaption);
-    ASSERT_NE(window_, nullptr);
+    ASSERT_TRUE(clock_.Start());
   }
 
   // Opens the About dialog from the menu bar; nullptr if it does not appear.
@@ -237,8 +235,8 @@ class Soak : public ::testing::Test {
         PressKey(VK_ESCAPE);
         PressKey(VK_ESCAPE);
       }
-      if (!ChooseMenuCommand(window_, 1)) continue;
-      if (const HWND dialog = WaitForWindow(clock_.id(), kAboutCaption, 5000)) return dialog;
+      if (!ChooseMenuCommand(clock_.window, kAboutCommand)) continue;
+      if (const HWND dialog = WaitForWindow(clock_.process.id(), kAboutCaption, 5000)) return dialog;
     }
     return nullptr;
   }
@@ -250,12 +248,12 @@ class Soak : public ::testing::Test {
     ASSERT_TRUE(ActivateWindow(dialog));
     PressChord(VK_MENU, 'S');
     if (toolRegistered) {
-      const HWND tool = WaitForNewForeignWindow(before, clock_.id(), 20000);
+      const HWND tool = WaitForNewForeignWindow(before, clock_.process.id(), 20000);
       ASSERT_NE(tool, nullptr) << "the system information tool did not open";
       EXPECT_TRUE(CloseForeignWindow(tool));
       ++toolsClosed_;
     } else {
-      const HWND box = WaitForWindow(clock_.id(), kMessageTitle, 10000);
+      const HWND box = WaitForWindow(clock_.process.id(), kMessageTitle, 10000);
       ASSERT_NE(box, nullptr) << "no message that the tool is unavailable";
       EXPECT_TRUE(MessageBoxSays(box, kUnavailable));
       ASSERT_TRUE(ActivateWindow(box));
@@ -278,7 +276,7 @@ class Soak : public ::testing::Test {
         PressKey(VK_ESCAPE);
         PressKey(VK_ESCAPE);
       }
-      if (!ChooseMenuCommand(window_, 0)) continue;
+      if (!ChooseMenuCommand(clock_.window, kReadMeCommand)) continue;
       const ULONGLONG deadline = GetTickCount64() + 8000;
       while (editors.empty() && GetTickCount64() < deadline) {
         Sleep(100);
@@ -331,11 +329,11 @@ class Soak : public ::testing::Test {
 
   Sample Measure(int cycle, ULONGLONG start) const {
     return {cycle, static_cast<double>(GetTickCount64() - start) / 60000.0,
-            SettledGdiObjects(clock_.handle()), ResidentBytes(clock_.handle()), WindowsOf(clock_.id())};
+            SettledGdiObjects(clock_.process.handle()), ResidentBytes(clock_.process.handle()),
+            WindowsOf(clock_.process.id())};
   }
 
-  Process clock_;
-  HWND window_ = nullptr;
+  RunningClock clock_;
   int toolsClosed_ = 0;
   int messagesClosed_ = 0;
   int editorsClosed_ = 0;
@@ -357,7 +355,7 @@ TEST_F(Soak, AboutDialogReadMeAndSystemInformationOverAndOver) {
   }
   const Sample baseline = Measure(cycle, start);
   samples.push_back(baseline);
-  EXPECT_TRUE(ShowsTheTime(window_));
+  EXPECT_TRUE(ShowsTheTime(clock_.window));
 
   while (cycle < minimumCycles || GetTickCount64() - start < minimumMs) {
     Cycle(cycle, tool);
@@ -365,13 +363,13 @@ TEST_F(Soak, AboutDialogReadMeAndSystemInformationOverAndOver) {
     ++cycle;
     if (cycle % 25 == 0) {
       samples.push_back(Measure(cycle, start));
-      EXPECT_TRUE(ShowsTheTime(window_)) << "after " << cycle << " cycles";
+      EXPECT_TRUE(ShowsTheTime(clock_.window)) << "after " << cycle << " cycles";
     }
   }
   const Sample last = Measure(cycle, start);
   samples.push_back(last);
-  EXPECT_TRUE(ShowsTheTime(window_)) << "at the end";
-  EXPECT_TRUE(clock_.Running());
+  EXPECT_TRUE(ShowsTheTime(clock_.window)) << "at the end";
+  EXPECT_TRUE(clock_.process.Running());
 
   const auto peakGdi = std::max_element(samples.begin(), samples.end(),
                                         [](const Sample& a, const Sample& b) { return a.gdi < b.gdi; })->gdi;

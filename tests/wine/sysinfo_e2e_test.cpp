@@ -19,7 +19,6 @@
 namespace morv::e2e {
 namespace {
 
-
 const wchar_t kPathKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const wchar_t kPathValue[] = L"PATH";
 const wchar_t kFolderKey[] = L"SOFTWARE\\Microsoft\\Shared Tools Location";
@@ -369,7 +368,7 @@ class SysInfoButton : public ::testing::Test {
     SetEnvironmentVariableW(L"MORV_STANDIN_LOG", LogPath().c_str());
   }
   void TearDown() override {
-    clock_.Terminate();
+    clock_.process.Terminate();
     DeleteValue(kPathKey, kPathValue);
     DeleteValue(kFolderKey, kFolderValue);
     RemoveTestFiles();
@@ -377,11 +376,9 @@ class SysInfoButton : public ::testing::Test {
 
   // Starts the clock and opens its About dialog through the menu bar.
   void OpenAbout() {
-    ASSERT_TRUE(clock_.StartMorvTime());
-    const HWND clockWindow = WaitForWindow(clock_.id(), kClockCaption);
-    ASSERT_NE(clockWindow, nullptr);
-    ASSERT_TRUE(ChooseMenuCommand(clockWindow, 1));
-    about_ = WaitForWindow(clock_.id(), kAboutCaption, 10000);
+    ASSERT_TRUE(clock_.Start());
+    ASSERT_TRUE(ChooseMenuCommand(clock_.window, kAboutCommand));
+    about_ = WaitForWindow(clock_.process.id(), kAboutCaption, 10000);
     ASSERT_NE(about_, nullptr);
   }
 
@@ -394,9 +391,9 @@ class SysInfoButton : public ::testing::Test {
   // The message box: titled "MORVTIME", owned by the About dialog, the one text and a single
   // OK button; shown once, closed with Enter, and the dialog still open afterwards.
   void ExpectMessageOnce() {
-    const HWND box = WaitForWindow(clock_.id(), kMessageTitle, 15000);
+    const HWND box = WaitForWindow(clock_.process.id(), kMessageTitle, 15000);
     ASSERT_NE(box, nullptr) << "no message box";
-    EXPECT_EQ(MessageBoxesOf(clock_.id()).size(), 1u);
+    EXPECT_EQ(MessageBoxesOf(clock_.process.id()).size(), 1u);
     EXPECT_EQ(GetWindow(box, GW_OWNER), about_);
     std::vector<std::wstring> texts;
     for (HWND label : VisibleChildren(box, L"Static")) {
@@ -413,7 +410,7 @@ class SysInfoButton : public ::testing::Test {
     ASSERT_TRUE(WaitGone(box));
     // No second message follows.
     Sleep(1500);
-    EXPECT_TRUE(MessageBoxesOf(clock_.id()).empty());
+    EXPECT_TRUE(MessageBoxesOf(clock_.process.id()).empty());
     ExpectDialogStillOpen();
   }
 
@@ -435,7 +432,7 @@ class SysInfoButton : public ::testing::Test {
     EXPECT_TRUE(SamePath(arguments[0], givenPath)) << Utf8(starts[0].commandLine);
     EXPECT_TRUE(starts[0].flags & STARTF_USESHOWWINDOW);
     EXPECT_EQ(starts[0].show, static_cast<DWORD>(SW_SHOWNORMAL));
-    EXPECT_TRUE(MessageBoxesOf(clock_.id()).empty());
+    EXPECT_TRUE(MessageBoxesOf(clock_.process.id()).empty());
     ExpectDialogStillOpen();
   }
 
@@ -444,9 +441,9 @@ class SysInfoButton : public ::testing::Test {
   }
 
   void ExpectDialogStillOpen() {
-    EXPECT_TRUE(clock_.Running());
+    EXPECT_TRUE(clock_.process.Running());
     EXPECT_TRUE(IsWindow(about_) && IsWindowVisible(about_));
-    EXPECT_EQ(WaitForWindow(clock_.id(), kAboutCaption, 1000), about_);
+    EXPECT_EQ(WaitForWindow(clock_.process.id(), kAboutCaption, 1000), about_);
   }
 
   // A copy of the stand-in at kSpacedTool, named by the first value.
@@ -473,7 +470,7 @@ class SysInfoButton : public ::testing::Test {
     ASSERT_EQ(SetAnsiText(kFolderKey, kFolderValue, folder), ERROR_SUCCESS);
   }
 
-  Process clock_;
+  RunningClock clock_;
   HWND about_ = nullptr;
 };
 
