@@ -28,12 +28,6 @@ bool Responds(HWND window) {
   return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
 }
 
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
 HWND FocusOf(HWND window) {
   GUITHREADINFO info{};
   info.cbSize = sizeof(info);
@@ -112,28 +106,9 @@ int DarkCount(const Pixels& pixels) {
   return dark;
 }
 
-// Live GDI objects of a process between paints: the clock's painting holds a memory bitmap for
-// a moment, so the lowest of a few readings is taken.
-int SettledGdiObjects(HANDLE process) {
-  int lowest = GdiObjectCount(process);
-  for (int i = 0; i < 5; ++i) {
-    Sleep(100);
-    lowest = std::min(lowest, GdiObjectCount(process));
-  }
-  return lowest;
-}
-
 // Ends the processes that own the given windows (the editors our commands start).
 void EndOwners(const std::vector<HWND>& windows) {
-  for (HWND window : windows) {
-    DWORD id = 0;
-    GetWindowThreadProcessId(window, &id);
-    const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-    if (process == nullptr) continue;
-    TerminateProcess(process, 0);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
-  }
+  for (HWND window : windows) EndProcessAfter(OpenOwner(window), 0);
 }
 
 // The editor processes that the given process started.
@@ -568,7 +543,7 @@ TEST_F(ProgramLifetime, ClosingTheClockFirstKeepsTheDialogUntilItCloses) {
   const HWND dialog = OpenAbout();
   ASSERT_NE(dialog, nullptr);
   PostMessageW(clock_.window, WM_SYSCOMMAND, SC_CLOSE, 0);
-  ASSERT_TRUE(WaitUntil([this] { return !IsWindow(clock_.window); }));
+  ASSERT_TRUE(WaitDestroyed(clock_.window));
   EXPECT_EQ(clock_.process.WaitForExit(1000), static_cast<DWORD>(STILL_ACTIVE));
   EXPECT_TRUE(Responds(dialog));
   EXPECT_TRUE(IsWindowVisible(dialog));

@@ -97,12 +97,13 @@ Reading Read(HWND window, const ClockFacePixels& face) {
 // Waits until the window shows the current time (its first tick has been painted, or a resize
 // has been repainted); returns the last reading either way.
 Reading WaitForCurrentFace(HWND window, const ClockFacePixels& face, DWORD timeoutMs = 5000) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  Reading reading = Read(window, face);
-  while (!reading.Current() && GetTickCount64() < deadline) {
-    Sleep(100);
-    reading = Read(window, face);
-  }
+  Reading reading;
+  WaitUntil(
+      [&] {
+        reading = Read(window, face);
+        return reading.Current();
+      },
+      timeoutMs);
   return reading;
 }
 

@@ -199,4 +199,28 @@ int ClockFacePixels::DarkRun(const Pixels& pixels, int x, int y, bool horizontal
   return last - first + 1;
 }
 
+::testing::AssertionResult ShowsTheTime(HWND window, int dpi) {
+  const ClockFacePixels face(dpi);
+  std::string last = "no capture";
+  for (int attempt = 0; attempt < 30; ++attempt) {
+    const TimeOfDay before = LocalTimeOfDay();
+    const Pixels pixels = CaptureClient(window);
+    const TimeOfDay after = LocalTimeOfDay();
+    const auto sides = face.ReadSides(pixels);
+    if (!sides) {
+      last = "the capture is too small for the face at " + std::to_string(dpi) + " DPI";
+    } else {
+      const int shown = TimeForSides(*sides).SecondsOfDay();
+      const std::string mismatch = face.Compare(pixels, *sides);
+      const bool current = shown == before.SecondsOfDay() || shown == after.SecondsOfDay() ||
+                           shown == (before.SecondsOfDay() + 86399) % 86400;
+      if (mismatch.empty() && current) return ::testing::AssertionSuccess();
+      last = "shows " + TimeForSides(*sides).Text() + " at " + before.Text() +
+             (mismatch.empty() ? "" : ": " + mismatch);
+    }
+    Sleep(200);
+  }
+  return ::testing::AssertionFailure() << last;
+}
+
 }  // namespace morv::e2e

@@ -3,6 +3,8 @@
 #include <psapi.h>
 #include <winternl.h>
 
+#include <algorithm>
+
 namespace morv::e2e {
 
 std::wstring TestProgramFolder() {
@@ -81,47 +83,91 @@ bool RunningClock::Start(const std::wstring& folder) {
   return window != nullptr && WaitUntil([this] { return FacePainted(window); }, 10000);
 }
 
+HANDLE OpenOwner(HWND window) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  return OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE | PROCESS_TERMINATE,
+                     FALSE, id);
+}
+
+void EndProcessAfter(HANDLE process, DWORD graceMs) {
+  if (process == nullptr) return;
+  if (WaitForSingleObject(process, graceMs) != WAIT_OBJECT_0) {
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+  }
+  CloseHandle(process);
+}
+
 std::wstring WindowText(HWND hwnd) {
   wchar_t text[512] = {};
   GetWindowTextW(hwnd, text, 512);
   return text;
 }
 
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  return name;
+}
+
+std::vector<TopLevelWindow> TopLevelWindows() {
+  std::vector<TopLevelWindow> windows;
+  EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        DWORD process = 0;
+        GetWindowThreadProcessId(hwnd, &process);
+        reinterpret_cast<std::vector<TopLevelWindow>*>(param)->push_back(
+            {hwnd, process, IsWindowVisible(hwnd) != FALSE});
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
 namespace {
 
-struct WindowSearch {
-  DWORD processId;
-  std::wstring caption;
+// The visible top-level windows of the process (of any process for 0) with this title.
+std::vector<HWND> WindowsOf(DWORD processId, const std::wstring& caption) {
   std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<WindowSearch*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(hwnd, &owner);
-  if (search->processId != 0 && owner != search->processId) return TRUE;
-  if (!IsWindowVisible(hwnd)) return TRUE;
-  if (WindowText(hwnd) == search->caption) search->found.push_back(hwnd);
-  return TRUE;
+  for (const TopLevelWindow& w : TopLevelWindows()) {
+    if ((processId == 0 || w.process == processId) && w.visible && WindowText(w.window) == caption) {
+      found.push_back(w.window);
+    }
+  }
+  return found;
 }
 
 }  // namespace
 
-std::vector<HWND> WindowsTitled(const std::wstring& caption) {
-  WindowSearch search{0, caption, {}};
-  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
+std::vector<HWND> WindowsTitled(const std::wstring& caption) { return WindowsOf(0, caption); }
 
 HWND WaitForWindow(DWORD processId, const std::wstring& caption, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  do {
-    WindowSearch search{processId, caption, {}};
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-    if (!search.found.empty()) return search.found.front();
-    Sleep(50);
-  } while (GetTickCount64() < deadline);
-  return nullptr;
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        const std::vector<HWND> windows = WindowsOf(processId, caption);
+        found = windows.empty() ? nullptr : windows.front();
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
+HWND WaitForNewWindow(const std::wstring& caption, const std::vector<HWND>& before,
+                      DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : WindowsTitled(caption)) {
+          if (std::find(before.begin(), before.end(), window) != before.end()) continue;
+          found = window;
+          return true;
+        }
+        return false;
+      },
+      timeoutMs);
+  return found;
 }
 
 SIZE ClientSize(HWND hwnd) {
@@ -146,19 +192,24 @@ RECT RectInClient(HWND parent, HWND child) {
   return rect;
 }
 
-int GdiObjectCount(HANDLE process) {
+const BYTE* RemotePeb(HANDLE process) {
   using QueryProcess = NTSTATUS(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
   const auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void (*)()>(
       GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
   PROCESS_BASIC_INFORMATION basic{};
   if (!query || query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) != 0) {
-    return -1;
+    return nullptr;
   }
+  return reinterpret_cast<const BYTE*>(basic.PebBaseAddress);
+}
+
+int GdiObjectCount(HANDLE process) {
+  const BYTE* peb = RemotePeb(process);
+  if (peb == nullptr) return -1;
   // PEB->GdiSharedHandleTable on x64.
   constexpr SIZE_T kTableOffset = 0xF8;
   ULONG_PTR table = 0;
-  if (!ReadProcessMemory(process, reinterpret_cast<const BYTE*>(basic.PebBaseAddress) + kTableOffset,
-                         &table, sizeof(table), nullptr) ||
+  if (!ReadProcessMemory(process, peb + kTableOffset, &table, sizeof(table), nullptr) ||
       table == 0) {
     return static_cast<int>(GetGuiResources(process, GR_GDIOBJECTS));
   }
@@ -172,6 +223,15 @@ int GdiObjectCount(HANDLE process) {
   int live = 0;
   for (std::size_t i = 0; i < read / kEntrySize; ++i) live += entries[i * kEntrySize + kTypeOffset] != 0;
   return live;
+}
+
+int SettledGdiObjects(HANDLE process) {
+  int lowest = GdiObjectCount(process);
+  for (int i = 0; i < 5; ++i) {
+    Sleep(100);
+    lowest = std::min(lowest, GdiObjectCount(process));
+  }
+  return lowest;
 }
 
 std::size_t ResidentBytes(HANDLE process) {
@@ -205,13 +265,12 @@ void PressChord(WORD modifier, WORD key) {
 }
 
 bool ActivateWindow(HWND window, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  do {
-    SetForegroundWindow(window);
-    if (GetForegroundWindow() == window) return true;
-    Sleep(50);
-  } while (GetTickCount64() < deadline);
-  return false;
+  return WaitUntil(
+      [window] {
+        SetForegroundWindow(window);
+        return GetForegroundWindow() == window;
+      },
+      timeoutMs);
 }
 
 bool ChooseMenuCommand(HWND window, int index) {
@@ -220,6 +279,30 @@ bool ChooseMenuCommand(HWND window, int index) {
   for (int i = 0; i < index; ++i) PressKey(VK_RIGHT);
   PressKey(VK_RETURN);
   return true;
+}
+
+LONG SetMachineValue(const wchar_t* keyName, const wchar_t* valueName, DWORD type,
+                     const void* data, DWORD size) {
+  HKEY key = nullptr;
+  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                &key, nullptr);
+  if (result != ERROR_SUCCESS) return result;
+  result = RegSetValueExW(key, valueName, 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(key);
+  return result;
+}
+
+LONG SetMachineText(const wchar_t* keyName, const wchar_t* valueName, const std::wstring& text) {
+  return SetMachineValue(keyName, valueName, REG_SZ, text.c_str(),
+                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+void DeleteMachineValue(const wchar_t* keyName, const wchar_t* valueName) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+    RegDeleteValueW(key, valueName);
+    RegCloseKey(key);
+  }
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -235,16 +318,8 @@ bool WaitGone(HWND window, DWORD timeoutMs) {
   return WaitUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
 }
 
-void Pump(DWORD ms) {
-  const ULONGLONG deadline = GetTickCount64() + ms;
-  while (GetTickCount64() < deadline) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  }
+bool WaitDestroyed(HWND window, DWORD timeoutMs) {
+  return WaitUntil([window] { return !IsWindow(window); }, timeoutMs);
 }
 
 }  // namespace morv::e2e

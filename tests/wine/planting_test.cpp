@@ -4,8 +4,6 @@
 // loads its libraries from the system folder and starts the editor from the system folders.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -21,13 +19,14 @@ std::wstring PlantedFolder() { return TestProgramFolder() + L"\\planted"; }
 
 // Waits until the process has loaded the named library; its path, or "" on timeout.
 std::wstring WaitForModule(HANDLE process, const std::wstring& name, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  do {
-    std::wstring path = LoadedModule(process, name);
-    if (!path.empty()) return path;
-    Sleep(100);
-  } while (GetTickCount64() < deadline);
-  return {};
+  std::wstring path;
+  WaitUntil(
+      [&] {
+        path = LoadedModule(process, name);
+        return !path.empty();
+      },
+      timeoutMs);
+  return path;
 }
 
 // A folder set up as a user's copy of the release, with the clock and its read-me.
@@ -79,24 +78,6 @@ TEST(LibraryPlanting, TheClockLoadsSystemLibrariesFromTheSystemFolderOnly) {
   EXPECT_FALSE(FileExists(release.folder / L"dll-ran.txt"));
 }
 
-// The editor windows with the read-me's title that are open now.
-std::set<HWND> EditorWindows() {
-  const std::vector<HWND> windows = WindowsTitled(kEditorCaption);
-  return {windows.begin(), windows.end()};
-}
-
-// Waits for an editor window that was not in before; nullptr on timeout.
-HWND WaitForNewEditor(const std::set<HWND>& before, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  do {
-    for (HWND window : WindowsTitled(kEditorCaption)) {
-      if (before.count(window) == 0) return window;
-    }
-    Sleep(100);
-  } while (GetTickCount64() < deadline);
-  return nullptr;
-}
-
 TEST(ReadMeCommand, StartsTheSystemEditorNotOnePlantedBesideTheReadMe) {
   ClockFolder release;
   ASSERT_TRUE(release.Prepare());
@@ -114,23 +95,18 @@ TEST(ReadMeCommand, StartsTheSystemEditorNotOnePlantedBesideTheReadMe) {
 
   RunningClock clock;
   ASSERT_TRUE(clock.Start(release.folder.path()));
-  const std::set<HWND> before = EditorWindows();
+  const std::vector<HWND> before = WindowsTitled(kEditorCaption);
   ASSERT_TRUE(ChooseMenuCommand(clock.window, kReadMeCommand));
-  const HWND editor = WaitForNewEditor(before, 20000);
+  const HWND editor = WaitForNewWindow(kEditorCaption, before, 20000);
   ASSERT_NE(editor, nullptr) << "the system editor did not open the read-me";
 
-  DWORD editorId = 0;
-  GetWindowThreadProcessId(editor, &editorId);
-  const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE |
-                                         PROCESS_TERMINATE,
-                                     FALSE, editorId);
+  const HANDLE process = OpenOwner(editor);
   ASSERT_NE(process, nullptr);
   const std::wstring commandLine = ProcessCommandLine(process);
   const std::wstring image = ProcessImagePath(process);
   // Closed as a user would; an unchanged file closes without a question.
   PostMessageW(editor, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-  CloseHandle(process);
+  EndProcessAfter(process, 10000);
 
   EXPECT_EQ(commandLine, L"notepad.exe Morvyomi.txt");
   EXPECT_TRUE(IsInFolder(image, SystemFolder()) || IsInFolder(image, WindowsFolder()))

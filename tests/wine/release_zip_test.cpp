@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "e2e_support.h"
 
@@ -31,15 +32,9 @@ TEST(ReleaseZip, TheClockStartsFromTheUnpackedFolderAndEndsWhenClosed) {
   EXPECT_EQ(size.cy, 112);
 
   // The read-me travels with the program: the editor finds it in the current directory.
-  const std::size_t editorsBefore = WindowsTitled(kEditorCaption).size();
+  const std::vector<HWND> before = WindowsTitled(kEditorCaption);
   ASSERT_TRUE(ChooseMenuCommand(clock.window, kReadMeCommand));
-  HWND editor = nullptr;
-  const ULONGLONG deadline = GetTickCount64() + 20000;
-  while (editor == nullptr && GetTickCount64() < deadline) {
-    const auto editors = WindowsTitled(kEditorCaption);
-    if (editors.size() > editorsBefore) editor = editors.front();
-    Sleep(100);
-  }
+  const HWND editor = WaitForNewWindow(kEditorCaption, before, 20000);
   EXPECT_NE(editor, nullptr) << "the editor did not open the read-me from the zip";
   for (HWND open : WindowsTitled(kEditorCaption)) PostMessageW(open, WM_CLOSE, 0, 0);
 

@@ -88,9 +88,8 @@ std::vector<Start> ReadStarts() {
 
 // Waits until the stand-in has recorded at least one start.
 std::vector<Start> WaitForStarts(DWORD timeoutMs = 15000) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   std::vector<Start> starts;
-  while ((starts = ReadStarts()).empty() && GetTickCount64() < deadline) Sleep(50);
+  WaitUntil([&] { return !(starts = ReadStarts()).empty(); }, timeoutMs);
   return starts;
 }
 
@@ -104,22 +103,6 @@ std::vector<std::wstring> Arguments(const std::wstring& commandLine) {
 }
 
 // ---- Registry ----
-
-LONG SetValue(const wchar_t* keyName, const wchar_t* valueName, DWORD type, const void* data,
-              DWORD size) {
-  HKEY key = nullptr;
-  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                &key, nullptr);
-  if (result != ERROR_SUCCESS) return result;
-  result = RegSetValueExW(key, valueName, 0, type, static_cast<const BYTE*>(data), size);
-  RegCloseKey(key);
-  return result;
-}
-
-LONG SetText(const wchar_t* keyName, const wchar_t* valueName, const std::wstring& text) {
-  return SetValue(keyName, valueName, REG_SZ, text.c_str(),
-                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-}
 
 // A REG_SZ value given as bytes of the ANSI code page, as a Japanese installer would write it.
 LONG SetAnsiText(const wchar_t* keyName, const wchar_t* valueName, const std::string& bytes) {
@@ -178,14 +161,6 @@ long StoredSize(const wchar_t* keyName, const wchar_t* valueName) {
   DWORD type = 0;
   std::vector<BYTE> data;
   return ReadRawValue(keyName, valueName, &type, &data) ? static_cast<long>(data.size()) : -1;
-}
-
-void DeleteValue(const wchar_t* keyName, const wchar_t* valueName) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-    RegDeleteValueW(key, valueName);
-    RegCloseKey(key);
-  }
 }
 
 bool KeyExists(const wchar_t* keyName) {
@@ -271,9 +246,9 @@ struct SavedValue {
   }
   void Restore() const {
     if (valueExisted) {
-      SetValue(keyName, valueName, type, data.data(), static_cast<DWORD>(data.size()));
+      SetMachineValue(keyName, valueName, type, data.data(), static_cast<DWORD>(data.size()));
     } else {
-      DeleteValue(keyName, valueName);
+      DeleteMachineValue(keyName, valueName);
       if (!keyExisted) RegDeleteKeyW(HKEY_LOCAL_MACHINE, keyName);
     }
   }
@@ -316,10 +291,9 @@ struct ChildSearch {
 
 BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param) {
   auto* search = reinterpret_cast<ChildSearch*>(param);
-  wchar_t name[64] = {};
-  GetClassNameW(hwnd, name, 64);
+  const std::wstring name = ClassOf(hwnd);
   if (IsWindowVisible(hwnd) &&
-      CompareStringOrdinal(name, -1, search->className.c_str(), -1, TRUE) == CSTR_EQUAL) {
+      CompareStringOrdinal(name.c_str(), -1, search->className.c_str(), -1, TRUE) == CSTR_EQUAL) {
     search->found.push_back(hwnd);
   }
   return TRUE;
@@ -341,7 +315,6 @@ std::vector<HWND> MessageBoxesOf(DWORD processId) {
   return boxes;
 }
 
-// Waits for a window to go; false if it is still there after timeoutMs.
 class SysInfoButton : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -360,8 +333,8 @@ class SysInfoButton : public ::testing::Test {
 
   void SetUp() override {
     RemoveTestFiles();
-    DeleteValue(kPathKey, kPathValue);
-    DeleteValue(kFolderKey, kFolderValue);
+    DeleteMachineValue(kPathKey, kPathValue);
+    DeleteMachineValue(kFolderKey, kFolderValue);
     ASSERT_EQ(StoredSize(kPathKey, kPathValue), -1);
     ASSERT_EQ(StoredSize(kFolderKey, kFolderValue), -1);
     // The clock passes its environment on to the tool it starts.
@@ -369,8 +342,8 @@ class SysInfoButton : public ::testing::Test {
   }
   void TearDown() override {
     clock_.process.Terminate();
-    DeleteValue(kPathKey, kPathValue);
-    DeleteValue(kFolderKey, kFolderValue);
+    DeleteMachineValue(kPathKey, kPathValue);
+    DeleteMachineValue(kFolderKey, kFolderValue);
     RemoveTestFiles();
   }
 
@@ -450,7 +423,7 @@ class SysInfoButton : public ::testing::Test {
   void InstallSpacedTool() {
     ASSERT_TRUE(CreateDirectoryW(kSpacedFolder, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     ASSERT_TRUE(PutStandIn(kSpacedTool));
-    ASSERT_EQ(SetText(kPathKey, kPathValue, kSpacedTool), ERROR_SUCCESS);
+    ASSERT_EQ(SetMachineText(kPathKey, kPathValue, kSpacedTool), ERROR_SUCCESS);
   }
 
   // A copy of the stand-in in the Japanese folder, named by the second value in code page 932.
@@ -520,7 +493,7 @@ TEST_F(SysInfoButton, ReadsKeysThatAreReadOnly) {
     ExpectStartedOnce(kSpacedTool);
   }
   RemoveFile(LogPath());
-  DeleteValue(kPathKey, kPathValue);
+  DeleteMachineValue(kPathKey, kPathValue);
   {
     ReadOnlyKey readOnly(kFolderKey);
     ASSERT_TRUE(readOnly.Applied());
@@ -539,7 +512,7 @@ TEST_F(SysInfoButton, ShowsTheMessageWhenNeitherValueIsThere) {
 
 TEST_F(SysInfoButton, ShowsTheMessageWhenTheSecondValuesFolderLacksTheTool) {
   ASSERT_TRUE(CreateDirectoryW(kEmptyFolder, nullptr));
-  ASSERT_EQ(SetText(kFolderKey, kFolderValue, kEmptyFolder), ERROR_SUCCESS);
+  ASSERT_EQ(SetMachineText(kFolderKey, kFolderValue, kEmptyFolder), ERROR_SUCCESS);
   OpenAbout();
   PressSysInfo();
   ExpectMessageOnce();
@@ -564,7 +537,7 @@ TEST_F(SysInfoButton, ShowsTheMessageWhenTheToolFileIsHiddenOrSystem) {
 TEST_F(SysInfoButton, ShowsTheMessageForAFirstValueOfAnotherType) {
   InstallJapaneseFolder();
   const std::wstring path = kSpacedTool;
-  ASSERT_EQ(SetValue(kPathKey, kPathValue, REG_BINARY, path.c_str(),
+  ASSERT_EQ(SetMachineValue(kPathKey, kPathValue, REG_BINARY, path.c_str(),
                      static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t))),
             ERROR_SUCCESS);
   OpenAbout();
@@ -577,7 +550,7 @@ TEST_F(SysInfoButton, ShowsTheMessageForAFirstValueOfAnotherType) {
 TEST_F(SysInfoButton, ShowsTheMessageForAnOverlongFirstValue) {
   const std::wstring path =
       std::wstring(kSpacedFolder) + L"\\" + std::wstring(1100, L'x') + L".EXE";
-  ASSERT_EQ(SetText(kPathKey, kPathValue, path), ERROR_SUCCESS);
+  ASSERT_EQ(SetMachineText(kPathKey, kPathValue, path), ERROR_SUCCESS);
   OpenAbout();
   PressSysInfo();
   ExpectMessageOnce();
@@ -607,7 +580,8 @@ TEST_F(SysInfoButton, ShowsTheMessageForAFirstValueFillingTheBufferWithoutATermi
 TEST_F(SysInfoButton, StartsANumberValueAsItsDecimalText) {
   ASSERT_TRUE(PutStandIn(NumberNamedTool()));
   const DWORD number = 261;
-  ASSERT_EQ(SetValue(kPathKey, kPathValue, REG_DWORD, &number, sizeof(number)), ERROR_SUCCESS);
+  ASSERT_EQ(SetMachineValue(kPathKey, kPathValue, REG_DWORD, &number, sizeof(number)),
+            ERROR_SUCCESS);
   OpenAbout();
   PressSysInfo();
   ExpectStartedOnce(NumberNamedTool(), L"261");
