@@ -19,8 +19,6 @@ namespace morv::e2e {
 namespace {
 
 constexpr int kDpi = 120;
-constexpr int kReadMeCommand = 0;
-constexpr int kAboutCommand = 1;
 
 int Px(int twips) { return MulDiv(twips, kDpi, 1440); }
 
@@ -28,12 +26,6 @@ int Px(int twips) { return MulDiv(twips, kDpi, 1440); }
 bool Responds(HWND window) {
   DWORD_PTR result = 0;
   return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
-}
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
 }
 
 HWND FocusOf(HWND window) {
@@ -95,44 +87,6 @@ void ClickAt(POINT point) {
   SendInput(3, input, sizeof(INPUT));
 }
 
-std::uint32_t Rgb(COLORREF colour) {
-  return static_cast<std::uint32_t>((GetRValue(colour) << 16) | (GetGValue(colour) << 8) |
-                                    GetBValue(colour));
-}
-
-// Text drawn here as a static control draws its text, on the dialog's face colour.
-Pixels RenderText(const std::wstring& text, HFONT font, int width, int height, UINT format) {
-  Pixels pixels;
-  pixels.width = width;
-  pixels.height = height;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  const HDC dc = CreateCompatibleDC(nullptr);
-  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-  const HGDIOBJ oldFont = SelectObject(dc, font);
-  RECT area{0, 0, width, height};
-  FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-  DrawTextW(dc, text.c_str(), -1, &area, format);
-  GdiFlush();
-  const auto* source = static_cast<const std::uint32_t*>(bits);
-  pixels.data.assign(source, source + static_cast<std::size_t>(width) * height);
-  for (auto& p : pixels.data) p &= 0x00FFFFFF;
-  SelectObject(dc, oldFont);
-  SelectObject(dc, oldBitmap);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  return pixels;
-}
-
 // Pixels of part of a capture that differ from the expected image.
 int Differences(const Pixels& capture, const RECT& area, const Pixels& expected) {
   int differences = 0;
@@ -144,22 +98,6 @@ int Differences(const Pixels& capture, const RECT& area, const Pixels& expected)
   return differences;
 }
 
-// The smallest rectangle holding every dark pixel of area; empty when there is none.
-RECT Ink(const Pixels& pixels, const RECT& area) {
-  RECT ink{area.right, area.bottom, area.left, area.top};
-  for (int y = area.top; y < area.bottom; ++y) {
-    for (int x = area.left; x < area.right; ++x) {
-      if (!pixels.Dark(x, y)) continue;
-      ink.left = std::min(ink.left, static_cast<LONG>(x));
-      ink.top = std::min(ink.top, static_cast<LONG>(y));
-      ink.right = std::max(ink.right, static_cast<LONG>(x + 1));
-      ink.bottom = std::max(ink.bottom, static_cast<LONG>(y + 1));
-    }
-  }
-  if (ink.right < ink.left) ink = {};
-  return ink;
-}
-
 int DarkCount(const Pixels& pixels) {
   int dark = 0;
   for (int y = 0; y < pixels.height; ++y) {
@@ -168,51 +106,9 @@ int DarkCount(const Pixels& pixels) {
   return dark;
 }
 
-// The system's message font at this DPI: what a dialog's texts are drawn in.
-LOGFONTW MessageLogFont() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, kDpi);
-  return metrics.lfMessageFont;
-}
-
-HFONT MessageFont() {
-  const LOGFONTW font = MessageLogFont();
-  return CreateFontIndirectW(&font);
-}
-
-// The title's font: ＭＳ Ｐゴシック, 19.8 points at this DPI, Japanese character set.
-HFONT TitleFont() {
-  LOGFONTW font{};
-  font.lfHeight = -MulDiv(198, kDpi, 720);
-  font.lfWeight = FW_NORMAL;
-  font.lfCharSet = SHIFTJIS_CHARSET;
-  lstrcpynW(font.lfFaceName, L"ＭＳ Ｐゴシック", LF_FACESIZE);
-  return CreateFontIndirectW(&font);
-}
-
-// Live GDI objects of a process between paints: the clock's painting holds a memory bitmap for
-// a moment, so the lowest of a few readings is taken.
-int SettledGdiObjects(HANDLE process) {
-  int lowest = GdiObjectCount(process);
-  for (int i = 0; i < 5; ++i) {
-    Sleep(100);
-    lowest = std::min(lowest, GdiObjectCount(process));
-  }
-  return lowest;
-}
-
 // Ends the processes that own the given windows (the editors our commands start).
 void EndOwners(const std::vector<HWND>& windows) {
-  for (HWND window : windows) {
-    DWORD id = 0;
-    GetWindowThreadProcessId(window, &id);
-    const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-    if (process == nullptr) continue;
-    TerminateProcess(process, 0);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
-  }
+  for (HWND window : windows) EndProcessAfter(OpenOwner(window), 0);
 }
 
 // The editor processes that the given process started.
@@ -257,15 +153,13 @@ class MorvTime : public ::testing::Test {
   void SetUp() override {
     SetScreenDpi(kDpi);
     EndOwners(WindowsTitled(kEditorCaption));
-    ASSERT_TRUE(app_.StartMorvTime());
-    clock_ = WaitForWindow(app_.id(), kClockCaption);
-    ASSERT_NE(clock_, nullptr);
+    ASSERT_TRUE(clock_.Start());
   }
   void TearDown() override { EndOwners(WindowsTitled(kEditorCaption)); }
 
   HWND OpenAbout() {
-    if (!ChooseMenuCommand(clock_, kAboutCommand)) return nullptr;
-    const HWND dialog = WaitForWindow(app_.id(), kAboutCaption);
+    if (!ChooseMenuCommand(clock_.window, kAboutCommand)) return nullptr;
+    const HWND dialog = WaitForWindow(clock_.process.id(), kAboutCaption);
     // Keyboard input goes to it once it is the active window.
     if (dialog != nullptr) WaitUntil([dialog] { return GetForegroundWindow() == dialog; }, 5000);
     return dialog;
@@ -278,8 +172,7 @@ class MorvTime : public ::testing::Test {
     return WaitGone(dialog);
   }
 
-  Process app_;
-  HWND clock_ = nullptr;
+  RunningClock clock_;
 };
 
 // ---- The dialog as it opens ----
@@ -312,7 +205,7 @@ TEST_F(AboutDialog, OpensFromTheMenuBarAsAFixedOwnerlessDialogCentredOnTheClock)
   EXPECT_TRUE(RowHas(row, HTCAPTION));
   EXPECT_FALSE(RowHas(row, HTMINBUTTON));
   EXPECT_FALSE(RowHas(row, HTMAXBUTTON));
-  const auto clockRow = CaptionRow(clock_);
+  const auto clockRow = CaptionRow(clock_.window);
   EXPECT_TRUE(RowHas(clockRow, HTMINBUTTON));
   EXPECT_TRUE(RowHas(clockRow, HTMAXBUTTON));
 
@@ -335,10 +228,10 @@ TEST_F(AboutDialog, OpensFromTheMenuBarAsAFixedOwnerlessDialogCentredOnTheClock)
 
   // Centred on the clock window, and wholly on the clock's monitor's work area.
   RECT clock{};
-  GetWindowRect(clock_, &clock);
+  GetWindowRect(clock_.window, &clock);
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
-  GetMonitorInfoW(MonitorFromWindow(clock_, MONITOR_DEFAULTTONEAREST), &monitor);
+  GetMonitorInfoW(MonitorFromWindow(clock_.window, MONITOR_DEFAULTTONEAREST), &monitor);
   const RECT& work = monitor.rcWork;
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
   const int centredLeft = (clock.left + clock.right - width) / 2;
@@ -424,7 +317,7 @@ TEST_F(AboutDialog, PaintsTheIconTheEtchedSeparatorAndItsTextsInTheirFonts) {
   const Pixels shot = CaptureClient(dialog);
   ASSERT_EQ(shot.width, 548);
   shot.SavePpm("about_dialog.ppm");
-  const std::uint32_t face = Rgb(GetSysColor(COLOR_BTNFACE));
+  const std::uint32_t face = SysColour(COLOR_BTNFACE);
 
   // The icon on light grey: the picture is 36 pixels square at (20, 20), the icon its own 32
   // pixels in the middle of it, so the X's ends lie 3 pixels in (past its transparent margin).
@@ -449,11 +342,11 @@ TEST_F(AboutDialog, PaintsTheIconTheEtchedSeparatorAndItsTextsInTheirFonts) {
   EXPECT_EQ(shot.at(10, 161), face);
 
   // Each label shows its text exactly as a static control draws it in the expected font.
-  const HFONT messageFont = MessageFont();
-  const HFONT titleFont = TitleFont();
+  const LOGFONTW messageFont = MessageFont(kDpi);
+  const LOGFONTW titleFont = TitleFont(kDpi);
   struct Text {
     std::wstring text;
-    HFONT font;
+    LOGFONTW font;
     int left, top, width, height;  // twips
   };
   const Text texts[] = {
@@ -481,16 +374,14 @@ TEST_F(AboutDialog, PaintsTheIconTheEtchedSeparatorAndItsTextsInTheirFonts) {
   const RECT got = Ink(shot, button);
   EXPECT_GT(want.right - want.left, 0);
   EXPECT_NEAR(got.right - got.left, want.right - want.left, 1);
-
-  DeleteObject(messageFont);
-  DeleteObject(titleFont);
 }
 
 // What the title and the dialog texts are drawn in: ＭＳ Ｐゴシック as a Japanese Windows has it,
 // proportional, and the message font at 9 points for this DPI.
 TEST(DialogFonts, AreTheProportionalJapaneseFacesAtThisDpi) {
   const HDC screen = GetDC(nullptr);
-  const HFONT title = TitleFont();
+  const LOGFONTW titleFont = TitleFont(kDpi), messageFont = MessageFont(kDpi);
+  const HFONT title = CreateFontIndirectW(&titleFont);
   HGDIOBJ old = SelectObject(screen, title);
   wchar_t face[LF_FACESIZE] = {};
   GetTextFaceW(screen, LF_FACESIZE, face);
@@ -504,8 +395,8 @@ TEST(DialogFonts, AreTheProportionalJapaneseFacesAtThisDpi) {
   EXPECT_EQ(metrics.tmCharSet, SHIFTJIS_CHARSET);
   EXPECT_LT(narrow.cx * 2, wide.cx) << "a monospaced face stands in for ＭＳ Ｐゴシック";
 
-  EXPECT_EQ(MessageLogFont().lfHeight, -MulDiv(9, kDpi, 72));
-  const HFONT message = MessageFont();
+  EXPECT_EQ(messageFont.lfHeight, -MulDiv(9, kDpi, 72));
+  const HFONT message = CreateFontIndirectW(&messageFont);
   old = SelectObject(screen, message);
   GetTextExtentPoint32W(screen, L"iiii", 4, &narrow);
   GetTextExtentPoint32W(screen, L"WWWW", 4, &wide);
@@ -544,8 +435,8 @@ TEST_F(AboutDialog, EscEnterAndTheCloseBoxEachCloseItAndReopeningLoadsTheVersion
       }
     }
     EXPECT_TRUE(WindowsTitled(kAboutCaption).empty());
-    EXPECT_TRUE(app_.Running());
-    EXPECT_TRUE(IsWindowVisible(clock_));
+    EXPECT_TRUE(clock_.process.Running());
+    EXPECT_TRUE(IsWindowVisible(clock_.window));
   }
   const HWND again = OpenAbout();
   ASSERT_NE(again, nullptr);
@@ -559,8 +450,8 @@ using AboutCommand = MorvTime;
 TEST_F(AboutCommand, ChosenAgainKeepsOneDialogAndBringsItToTheFront) {
   const HWND dialog = OpenAbout();
   ASSERT_NE(dialog, nullptr);
-  ASSERT_TRUE(ActivateWindow(clock_));
-  ASSERT_TRUE(ChooseMenuCommand(clock_, kAboutCommand));
+  ASSERT_TRUE(ActivateWindow(clock_.window));
+  ASSERT_TRUE(ChooseMenuCommand(clock_.window, kAboutCommand));
   EXPECT_TRUE(WaitUntil([dialog] { return GetForegroundWindow() == dialog; }, 10000));
   const std::vector<HWND> dialogs = WindowsTitled(kAboutCaption);
   ASSERT_EQ(dialogs.size(), 1u);
@@ -573,13 +464,13 @@ TEST_F(AboutCommand, LeavesTheClockTickingWhileTheDialogIsOpen) {
   ASSERT_NE(dialog, nullptr);
   // Out of the clock's way, as a user would drag it, so that the whole face is on screen.
   RECT clock{};
-  GetWindowRect(clock_, &clock);
+  GetWindowRect(clock_.window, &clock);
   SetWindowPos(dialog, nullptr, clock.left, clock.bottom + 8, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ASSERT_TRUE(Responds(dialog));
-  const Pixels first = CaptureClient(clock_);
+  const Pixels first = CaptureClient(clock_.window);
   ASSERT_EQ(first.width, 645);
-  EXPECT_TRUE(WaitUntil([&] { return CaptureClient(clock_).data != first.data; }, 5000))
+  EXPECT_TRUE(WaitUntil([&] { return CaptureClient(clock_.window).data != first.data; }, 5000))
       << "the face did not change in 5 seconds";
   EXPECT_TRUE(IsWindowVisible(dialog));
   EXPECT_EQ(GetForegroundWindow(), dialog);
@@ -588,9 +479,9 @@ TEST_F(AboutCommand, LeavesTheClockTickingWhileTheDialogIsOpen) {
 using ReadMeCommand = MorvTime;
 
 TEST_F(ReadMeCommand, TwiceOpensTwoEditorsShowingTheJapaneseReadMe) {
-  ASSERT_TRUE(ChooseMenuCommand(clock_, kReadMeCommand));
+  ASSERT_TRUE(ChooseMenuCommand(clock_.window, kReadMeCommand));
   ASSERT_TRUE(WaitUntil([] { return WindowsTitled(kEditorCaption).size() == 1; }));
-  ASSERT_TRUE(ChooseMenuCommand(clock_, kReadMeCommand));
+  ASSERT_TRUE(ChooseMenuCommand(clock_.window, kReadMeCommand));
   ASSERT_TRUE(WaitUntil([] { return WindowsTitled(kEditorCaption).size() == 2; }));
 
   const std::wstring readMe = ReadMeText();
@@ -600,7 +491,7 @@ TEST_F(ReadMeCommand, TwiceOpensTwoEditorsShowingTheJapaneseReadMe) {
   GetWindowThreadProcessId(editors[0], &first);
   GetWindowThreadProcessId(editors[1], &second);
   EXPECT_NE(first, second) << "one editor process each time";
-  EXPECT_EQ(EditorsStartedBy(app_.id()).size(), 2u);
+  EXPECT_EQ(EditorsStartedBy(clock_.process.id()).size(), 2u);
   for (HWND editor : editors) {
     EXPECT_FALSE(IsIconic(editor));
     EXPECT_EQ(EditorText(editor), readMe);
@@ -612,8 +503,8 @@ TEST_F(ReadMeCommand, TwiceOpensTwoEditorsShowingTheJapaneseReadMe) {
         return WindowText(front) == kEditorCaption;
       },
       5000));
-  EXPECT_TRUE(app_.Running());
-  EXPECT_TRUE(Responds(clock_));
+  EXPECT_TRUE(clock_.process.Running());
+  EXPECT_TRUE(Responds(clock_.window));
 }
 
 // An editor that cannot start at all is ignored: no message, and the clock goes on running and
@@ -628,22 +519,20 @@ TEST(ReadMeCommandWithoutEditor, LeavesTheClockRunning) {
   }
   SetScreenDpi(kDpi);
   EndOwners(WindowsTitled(kEditorCaption));
-  Process app;
-  ASSERT_TRUE(app.StartMorvTime());
-  const HWND clock = WaitForWindow(app.id(), kClockCaption);
-  ASSERT_NE(clock, nullptr);
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
 
-  ASSERT_TRUE(ChooseMenuCommand(clock, kReadMeCommand));
-  ASSERT_TRUE(ChooseMenuCommand(clock, kAboutCommand));
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, kReadMeCommand));
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
   // The About dialog answering the next command shows that the read-me command has returned.
-  const HWND dialog = WaitForWindow(app.id(), kAboutCaption);
+  const HWND dialog = WaitForWindow(clock.process.id(), kAboutCaption);
   ASSERT_NE(dialog, nullptr);
-  EXPECT_TRUE(EditorsStartedBy(app.id()).empty()) << "the editor was started after all";
+  EXPECT_TRUE(EditorsStartedBy(clock.process.id()).empty()) << "the editor was started after all";
   EXPECT_TRUE(WindowsTitled(kEditorCaption).empty());
-  EXPECT_TRUE(app.Running());
-  EXPECT_TRUE(Responds(clock));
-  const Pixels first = CaptureClient(clock);
-  EXPECT_TRUE(WaitUntil([&] { return CaptureClient(clock).data != first.data; }, 5000));
+  EXPECT_TRUE(clock.process.Running());
+  EXPECT_TRUE(Responds(clock.window));
+  const Pixels first = CaptureClient(clock.window);
+  EXPECT_TRUE(WaitUntil([&] { return CaptureClient(clock.window).data != first.data; }, 5000));
 }
 
 // ---- The program's lifetime ----
@@ -653,23 +542,23 @@ using ProgramLifetime = MorvTime;
 TEST_F(ProgramLifetime, ClosingTheClockFirstKeepsTheDialogUntilItCloses) {
   const HWND dialog = OpenAbout();
   ASSERT_NE(dialog, nullptr);
-  PostMessageW(clock_, WM_SYSCOMMAND, SC_CLOSE, 0);
-  ASSERT_TRUE(WaitUntil([this] { return !IsWindow(clock_); }));
-  EXPECT_EQ(app_.WaitForExit(1000), static_cast<DWORD>(STILL_ACTIVE));
+  PostMessageW(clock_.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  ASSERT_TRUE(WaitDestroyed(clock_.window));
+  EXPECT_EQ(clock_.process.WaitForExit(1000), static_cast<DWORD>(STILL_ACTIVE));
   EXPECT_TRUE(Responds(dialog));
   EXPECT_TRUE(IsWindowVisible(dialog));
   EXPECT_TRUE(CloseWithKey(dialog, VK_ESCAPE));
-  EXPECT_EQ(app_.WaitForExit(15000), 0u);
+  EXPECT_EQ(clock_.process.WaitForExit(15000), 0u);
 }
 
 TEST_F(ProgramLifetime, ClosingTheDialogFirstKeepsTheClockUntilItCloses) {
   const HWND dialog = OpenAbout();
   ASSERT_NE(dialog, nullptr);
   EXPECT_TRUE(CloseWithKey(dialog, VK_ESCAPE));
-  EXPECT_EQ(app_.WaitForExit(1000), static_cast<DWORD>(STILL_ACTIVE));
-  EXPECT_TRUE(Responds(clock_));
-  PostMessageW(clock_, WM_SYSCOMMAND, SC_CLOSE, 0);
-  EXPECT_EQ(app_.WaitForExit(15000), 0u);
+  EXPECT_EQ(clock_.process.WaitForExit(1000), static_cast<DWORD>(STILL_ACTIVE));
+  EXPECT_TRUE(Responds(clock_.window));
+  PostMessageW(clock_.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(clock_.process.WaitForExit(15000), 0u);
 }
 
 // ---- Resources over many openings ----
@@ -683,13 +572,13 @@ TEST_F(AboutDialogEndurance, AHundredOpenCloseCyclesLeaveGdiObjectsAndMemoryFlat
     return CloseWithKey(dialog, VK_ESCAPE);
   };
   ASSERT_TRUE(cycle()) << "warm-up";
-  const int gdiBefore = SettledGdiObjects(app_.handle());
-  const std::size_t memoryBefore = ResidentBytes(app_.handle());
+  const int gdiBefore = SettledGdiObjects(clock_.process.handle());
+  const std::size_t memoryBefore = ResidentBytes(clock_.process.handle());
   ASSERT_GT(gdiBefore, 0);
   ASSERT_GT(memoryBefore, 0u);
   for (int i = 0; i < 100; ++i) ASSERT_TRUE(cycle()) << "cycle " << i;
-  const int gdiAfter = SettledGdiObjects(app_.handle());
-  const std::size_t memoryAfter = ResidentBytes(app_.handle());
+  const int gdiAfter = SettledGdiObjects(clock_.process.handle());
+  const std::size_t memoryAfter = ResidentBytes(clock_.process.handle());
   std::printf("GDI objects %d -> %d, resident memory %zu -> %zu KiB\n", gdiBefore, gdiAfter,
               memoryBefore / 1024, memoryAfter / 1024);
   EXPECT_EQ(gdiAfter, gdiBefore);

@@ -16,7 +16,6 @@
 namespace morv::e2e {
 namespace {
 
-
 // Sets the screen DPI for the processes started while it lives, and puts back the setting
 // that was there before (the test environment's 120), whatever the test's outcome.
 class ScreenDpi {
@@ -98,12 +97,13 @@ Reading Read(HWND window, const ClockFacePixels& face) {
 // Waits until the window shows the current time (its first tick has been painted, or a resize
 // has been repainted); returns the last reading either way.
 Reading WaitForCurrentFace(HWND window, const ClockFacePixels& face, DWORD timeoutMs = 5000) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  Reading reading = Read(window, face);
-  while (!reading.Current() && GetTickCount64() < deadline) {
-    Sleep(100);
-    reading = Read(window, face);
-  }
+  Reading reading;
+  WaitUntil(
+      [&] {
+        reading = Read(window, face);
+        return reading.Current();
+      },
+      timeoutMs);
   return reading;
 }
 
@@ -134,16 +134,6 @@ std::vector<Reading> WatchTheFace(HWND window, const ClockFacePixels& face, cons
   return readings;
 }
 
-struct RunningClock {
-  Process process;
-  HWND window = nullptr;
-  bool Start() {
-    if (!process.StartMorvTime()) return false;
-    window = WaitForWindow(process.id(), kClockCaption);
-    return window != nullptr;
-  }
-};
-
 // The DPI set in the registry reaches the processes started afterwards, in both directions,
 // and the client area is 7740 x 1344 twips at that DPI: exactly 645 x 112 pixels at 120 DPI.
 // (Under Wine, GetDpiForWindow on another process's window answers the caller's own DPI, so
@@ -168,12 +158,10 @@ TEST(ClockWindow, ClientSizeFollowsTheScreenDpi) {
 }
 
 TEST(ClockWindow, AboutCommandOpensTheDialogThroughTheMenuBar) {
-  Process clock;
-  ASSERT_TRUE(clock.StartMorvTime());
-  const HWND window = WaitForWindow(clock.id(), kClockCaption);
-  ASSERT_NE(window, nullptr);
-  ASSERT_TRUE(ChooseMenuCommand(window, 1));
-  EXPECT_NE(WaitForWindow(clock.id(), L"ﾊﾞｰｼﾞｮﾝ情報 MorvTime", 5000), nullptr);
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
+  EXPECT_NE(WaitForWindow(clock.process.id(), kAboutCaption, 5000), nullptr);
 }
 
 TEST(ClockFace, ShowsTheCurrentTimeAt120Dpi) {

@@ -33,11 +33,6 @@ constexpr int kHalfWidth = kLineWidth / 2;
 constexpr double kSureDistance = 1.0;
 constexpr double kMayDistance = kLineWidth / 2.0 + 1.5;
 
-std::uint32_t FromColorRef(COLORREF c) {
-  return (static_cast<std::uint32_t>(GetRValue(c)) << 16) |
-         (static_cast<std::uint32_t>(GetGValue(c)) << 8) | GetBValue(c);
-}
-
 // Inclusive pixel rectangle of a horizontal or vertical stroke, square ends centred on the
 // end points.
 struct PixelRect {
@@ -88,8 +83,8 @@ TimeOfDay TimeForSides(SideMask sides) {
   return {digit(0) * 16 + digit(1), digit(2) * 16 + digit(3), digit(4) * 16 + digit(5)};
 }
 
-std::uint32_t LineColour() { return FromColorRef(GetSysColor(COLOR_WINDOWTEXT)); }
-std::uint32_t FaceColour() { return FromColorRef(GetSysColor(COLOR_BTNFACE)); }
+std::uint32_t LineColour() { return SysColour(COLOR_WINDOWTEXT); }
+std::uint32_t FaceColour() { return SysColour(COLOR_BTNFACE); }
 
 ClockFacePixels::ClockFacePixels(int dpi) : dpi_(dpi) {}
 
@@ -202,6 +197,30 @@ int ClockFacePixels::DarkRun(const Pixels& pixels, int x, int y, bool horizontal
     ++last;
   }
   return last - first + 1;
+}
+
+::testing::AssertionResult ShowsTheTime(HWND window, int dpi) {
+  const ClockFacePixels face(dpi);
+  std::string last = "no capture";
+  for (int attempt = 0; attempt < 30; ++attempt) {
+    const TimeOfDay before = LocalTimeOfDay();
+    const Pixels pixels = CaptureClient(window);
+    const TimeOfDay after = LocalTimeOfDay();
+    const auto sides = face.ReadSides(pixels);
+    if (!sides) {
+      last = "the capture is too small for the face at " + std::to_string(dpi) + " DPI";
+    } else {
+      const int shown = TimeForSides(*sides).SecondsOfDay();
+      const std::string mismatch = face.Compare(pixels, *sides);
+      const bool current = shown == before.SecondsOfDay() || shown == after.SecondsOfDay() ||
+                           shown == (before.SecondsOfDay() + 86399) % 86400;
+      if (mismatch.empty() && current) return ::testing::AssertionSuccess();
+      last = "shows " + TimeForSides(*sides).Text() + " at " + before.Text() +
+             (mismatch.empty() ? "" : ": " + mismatch);
+    }
+    Sleep(200);
+  }
+  return ::testing::AssertionFailure() << last;
 }
 
 }  // namespace morv::e2e

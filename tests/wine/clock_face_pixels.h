@@ -4,10 +4,12 @@
 // pixel-by-pixel comparison of a capture with the face that should be there.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <string>
 
-#include "e2e_support.h"
+#include "e2e_pixels.h"
 
 namespace morv::e2e {
 
@@ -67,5 +69,10 @@ class ClockFacePixels {
 // Colours as a captured pixel holds them (0x00RRGGBB).
 std::uint32_t LineColour();
 std::uint32_t FaceColour();
+
+// Whether the window's face, read from its pixels at this DPI, has every pixel in place and
+// shows the local time read just before or after the capture, or the second before (the timer
+// may not have ticked yet); looked at again for a few seconds before it fails.
+::testing::AssertionResult ShowsTheTime(HWND window, int dpi);
 
 }  // namespace morv::e2e

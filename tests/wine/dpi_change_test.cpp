@@ -4,7 +4,6 @@
 // the message itself, as the system would, to the real morvtime.exe.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <iterator>
 #include <string>
@@ -64,48 +63,12 @@ bool HasClientSize(HWND window, int width, int height) {
   return size.cx == width && size.cy == height;
 }
 
-// The face read from a capture, compared pixel by pixel with the face at that DPI showing the
-// time read just before or after it.
-::testing::AssertionResult ShowsTheTimeAt(HWND window, int dpi) {
-  const ClockFacePixels face(dpi);
-  std::string last = "no capture";
-  for (int attempt = 0; attempt < 30; ++attempt) {
-    const TimeOfDay before = LocalTimeOfDay();
-    const Pixels pixels = CaptureClient(window);
-    const TimeOfDay after = LocalTimeOfDay();
-    const auto sides = face.ReadSides(pixels);
-    if (!sides) {
-      last = "the capture is too small for the face at " + std::to_string(dpi) + " DPI";
-    } else {
-      const TimeOfDay shown = TimeForSides(*sides);
-      const std::string mismatch = face.Compare(pixels, *sides);
-      const bool current = shown.SecondsOfDay() == before.SecondsOfDay() ||
-                           shown.SecondsOfDay() == after.SecondsOfDay() ||
-                           shown.SecondsOfDay() == (before.SecondsOfDay() + 86399) % 86400;
-      if (mismatch.empty() && current) return ::testing::AssertionSuccess();
-      last = "shows " + shown.Text() + " at " + before.Text() + (mismatch.empty() ? "" : ": " + mismatch);
-    }
-    Sleep(200);
-  }
-  return ::testing::AssertionFailure() << last;
-}
-
-struct Clock {
-  Process process;
-  HWND window = nullptr;
-  bool Start() {
-    SetScreenDpi(kStartDpi);
-    if (!process.StartMorvTime()) return false;
-    window = WaitForWindow(process.id(), kClockCaption);
-    return window != nullptr;
-  }
-};
-
 TEST(DpiChange, TheClockTakesTheSuggestedRectangleAndRedrawsItsFaceAtTheNewScale) {
-  Clock clock;
+  SetScreenDpi(kStartDpi);
+  RunningClock clock;
   ASSERT_TRUE(clock.Start());
   ASSERT_TRUE(HasClientSize(clock.window, Px(7740, kStartDpi), Px(1344, kStartDpi)));
-  ASSERT_TRUE(ShowsTheTimeAt(clock.window, kStartDpi));
+  ASSERT_TRUE(ShowsTheTime(clock.window, kStartDpi));
 
   for (const int dpi : {kNewDpi, kStartDpi, 96, kNewDpi}) {
     SCOPED_TRACE(::testing::Message() << "to " << dpi << " DPI");
@@ -120,7 +83,7 @@ TEST(DpiChange, TheClockTakesTheSuggestedRectangleAndRedrawsItsFaceAtTheNewScale
     GetWindowRect(clock.window, &frame);
     EXPECT_EQ(frame.left, suggested.left);
     EXPECT_EQ(frame.top, suggested.top);
-    EXPECT_TRUE(ShowsTheTimeAt(clock.window, dpi));
+    EXPECT_TRUE(ShowsTheTime(clock.window, dpi));
   }
   // 144 DPI: 774 x 134 pixels.
   EXPECT_TRUE(HasClientSize(clock.window, 774, 134));
@@ -160,71 +123,11 @@ const ControlPlace kControls[] = {
   return ::testing::AssertionSuccess();
 }
 
-// The dark pixels' bounding box within area.
-RECT Ink(const Pixels& pixels, const RECT& area) {
-  RECT ink{area.right, area.bottom, area.left, area.top};
-  for (int y = std::max(0L, area.top); y < std::min<LONG>(pixels.height, area.bottom); ++y) {
-    for (int x = std::max(0L, area.left); x < std::min<LONG>(pixels.width, area.right); ++x) {
-      if (!pixels.Dark(x, y)) continue;
-      ink.left = std::min<LONG>(ink.left, x);
-      ink.top = std::min<LONG>(ink.top, y);
-      ink.right = std::max<LONG>(ink.right, x + 1);
-      ink.bottom = std::max<LONG>(ink.bottom, y + 1);
-    }
-  }
-  if (ink.right < ink.left) ink = {};
-  return ink;
-}
-
 // The ink of a text drawn in this font, as a label draws it.
-RECT TextInk(const std::wstring& text, const LOGFONTW& logFont) {
-  Pixels pixels;
-  pixels.width = 600;
-  pixels.height = 120;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = pixels.width;
-  info.bmiHeader.biHeight = -pixels.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  const HDC dc = CreateCompatibleDC(nullptr);
-  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HFONT font = CreateFontIndirectW(&logFont);
-  const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-  const HGDIOBJ oldFont = SelectObject(dc, font);
-  RECT area{0, 0, pixels.width, pixels.height};
-  FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-  DrawTextW(dc, text.c_str(), -1, &area, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_SINGLELINE);
-  GdiFlush();
-  const auto* source = static_cast<const std::uint32_t*>(bits);
-  pixels.data.assign(source, source + static_cast<std::size_t>(pixels.width) * pixels.height);
-  for (auto& p : pixels.data) p &= 0x00FFFFFF;
-  SelectObject(dc, oldFont);
-  SelectObject(dc, oldBitmap);
-  DeleteObject(font);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  return Ink(pixels, area);
-}
-
-LOGFONTW TitleFont(int dpi) {
-  LOGFONTW font{};
-  font.lfHeight = -MulDiv(198, dpi, 720);
-  font.lfWeight = FW_NORMAL;
-  font.lfCharSet = SHIFTJIS_CHARSET;
-  lstrcpynW(font.lfFaceName, L"ＭＳ Ｐゴシック", LF_FACESIZE);
-  return font;
-}
-
-LOGFONTW MessageFont(int dpi) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, static_cast<UINT>(dpi));
-  return metrics.lfMessageFont;
+RECT TextInk(const std::wstring& text, const LOGFONTW& font) {
+  const Pixels pixels =
+      RenderText(text, font, 600, 120, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_SINGLELINE);
+  return Ink(pixels, {0, 0, pixels.width, pixels.height});
 }
 
 // The title and the version label are drawn in their fonts at this DPI: their ink has the size
@@ -262,9 +165,10 @@ LOGFONTW MessageFont(int dpi) {
 }
 
 TEST(DpiChange, TheAboutDialogTakesTheSuggestedRectangleAndLaysOutItsControlsAgain) {
-  Clock clock;
+  SetScreenDpi(kStartDpi);
+  RunningClock clock;
   ASSERT_TRUE(clock.Start());
-  ASSERT_TRUE(ChooseMenuCommand(clock.window, 1));
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
   const HWND dialog = WaitForWindow(clock.process.id(), kAboutCaption, 10000);
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(HasClientSize(dialog, Px(6576, kStartDpi), Px(2964, kStartDpi)));

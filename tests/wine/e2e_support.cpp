@@ -3,7 +3,7 @@
 #include <psapi.h>
 #include <winternl.h>
 
-#include <cstdio>
+#include <algorithm>
 
 namespace morv::e2e {
 
@@ -45,10 +45,6 @@ bool Process::Start(const std::wstring& application, const std::wstring& command
                         &startup, &info_) != FALSE;
 }
 
-bool Process::StartMorvTime() {
-  return Start(MorvTimePath(), L"morvtime.exe", BuildFolder());
-}
-
 bool Process::Running() const {
   return info_.hProcess != nullptr && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
 }
@@ -67,47 +63,111 @@ void Process::Terminate() {
   WaitForSingleObject(info_.hProcess, 5000);
 }
 
+namespace {
+
+// Whether the clock window shows a painted face: the face colour in its corner, and the ink of
+// the first box's diagonal where it crosses (600, 600) twips of the 7740 x 1344 twips client
+// area, at whatever DPI the clock runs.
+bool FacePainted(HWND window) {
+  const Pixels pixels = CaptureClient(window);
+  if (pixels.data.empty()) return false;
+  return pixels.at(2, 2) == SysColour(COLOR_BTNFACE) &&
+         pixels.Dark(MulDiv(600, pixels.width, 7740), MulDiv(600, pixels.height, 1344));
+}
+
+}  // namespace
+
+bool RunningClock::Start(const std::wstring& folder) {
+  if (!process.Start(folder + L"\\morvtime.exe", L"morvtime.exe", folder)) return false;
+  window = WaitForWindow(process.id(), kClockCaption);
+  return window != nullptr && WaitUntil([this] { return FacePainted(window); }, 10000);
+}
+
+HANDLE OpenOwner(HWND window) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  return OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE | PROCESS_TERMINATE,
+                     FALSE, id);
+}
+
+void EndProcessAfter(HANDLE process, DWORD graceMs) {
+  if (process == nullptr) return;
+  if (WaitForSingleObject(process, graceMs) != WAIT_OBJECT_0) {
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+  }
+  CloseHandle(process);
+}
+
 std::wstring WindowText(HWND hwnd) {
   wchar_t text[512] = {};
   GetWindowTextW(hwnd, text, 512);
   return text;
 }
 
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  return name;
+}
+
+std::vector<TopLevelWindow> TopLevelWindows() {
+  std::vector<TopLevelWindow> windows;
+  EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        DWORD process = 0;
+        GetWindowThreadProcessId(hwnd, &process);
+        reinterpret_cast<std::vector<TopLevelWindow>*>(param)->push_back(
+            {hwnd, process, IsWindowVisible(hwnd) != FALSE});
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
 namespace {
 
-struct WindowSearch {
-  DWORD processId;
-  std::wstring caption;
+// The visible top-level windows of the process (of any process for 0) with this title.
+std::vector<HWND> WindowsOf(DWORD processId, const std::wstring& caption) {
   std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<WindowSearch*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(hwnd, &owner);
-  if (search->processId != 0 && owner != search->processId) return TRUE;
-  if (!IsWindowVisible(hwnd)) return TRUE;
-  if (WindowText(hwnd) == search->caption) search->found.push_back(hwnd);
-  return TRUE;
+  for (const TopLevelWindow& w : TopLevelWindows()) {
+    if ((processId == 0 || w.process == processId) && w.visible && WindowText(w.window) == caption) {
+      found.push_back(w.window);
+    }
+  }
+  return found;
 }
 
 }  // namespace
 
-std::vector<HWND> WindowsTitled(const std::wstring& caption) {
-  WindowSearch search{0, caption, {}};
-  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
+std::vector<HWND> WindowsTitled(const std::wstring& caption) { return WindowsOf(0, caption); }
 
 HWND WaitForWindow(DWORD processId, const std::wstring& caption, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  do {
-    WindowSearch search{processId, caption, {}};
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-    if (!search.found.empty()) return search.found.front();
-    Sleep(50);
-  } while (GetTickCount64() < deadline);
-  return nullptr;
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        const std::vector<HWND> windows = WindowsOf(processId, caption);
+        found = windows.empty() ? nullptr : windows.front();
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
+HWND WaitForNewWindow(const std::wstring& caption, const std::vector<HWND>& before,
+                      DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : WindowsTitled(caption)) {
+          if (std::find(before.begin(), before.end(), window) != before.end()) continue;
+          found = window;
+          return true;
+        }
+        return false;
+      },
+      timeoutMs);
+  return found;
 }
 
 SIZE ClientSize(HWND hwnd) {
@@ -132,67 +192,24 @@ RECT RectInClient(HWND parent, HWND child) {
   return rect;
 }
 
-bool Pixels::Dark(int x, int y) const {
-  const std::uint32_t p = at(x, y);
-  return ((p >> 16) & 0xFF) < 0x40 && ((p >> 8) & 0xFF) < 0x40 && (p & 0xFF) < 0x40;
-}
-
-bool Pixels::SavePpm(const std::string& path) const {
-  FILE* out = std::fopen(path.c_str(), "wb");
-  if (!out) return false;
-  std::fprintf(out, "P6\n%d %d\n255\n", width, height);
-  for (std::uint32_t p : data) {
-    const unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16),
-                                  static_cast<unsigned char>(p >> 8), static_cast<unsigned char>(p)};
-    std::fwrite(rgb, 1, 3, out);
-  }
-  std::fclose(out);
-  return true;
-}
-
-Pixels CaptureClient(HWND hwnd) {
-  Pixels pixels;
-  const SIZE size = ClientSize(hwnd);
-  if (size.cx <= 0 || size.cy <= 0) return pixels;
-  pixels.width = size.cx;
-  pixels.height = size.cy;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = size.cx;
-  info.bmiHeader.biHeight = -size.cy;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  const HDC window = GetDC(hwnd);
-  const HDC memory = CreateCompatibleDC(window);
-  const HBITMAP bitmap = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, size.cx, size.cy, window, 0, 0, SRCCOPY);
-  GdiFlush();
-  const auto* source = static_cast<const std::uint32_t*>(bits);
-  pixels.data.assign(source, source + static_cast<std::size_t>(size.cx) * size.cy);
-  for (auto& p : pixels.data) p &= 0x00FFFFFF;
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(hwnd, window);
-  return pixels;
-}
-
-int GdiObjectCount(HANDLE process) {
+const BYTE* RemotePeb(HANDLE process) {
   using QueryProcess = NTSTATUS(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
   const auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void (*)()>(
       GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
   PROCESS_BASIC_INFORMATION basic{};
   if (!query || query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) != 0) {
-    return -1;
+    return nullptr;
   }
+  return reinterpret_cast<const BYTE*>(basic.PebBaseAddress);
+}
+
+int GdiObjectCount(HANDLE process) {
+  const BYTE* peb = RemotePeb(process);
+  if (peb == nullptr) return -1;
   // PEB->GdiSharedHandleTable on x64.
   constexpr SIZE_T kTableOffset = 0xF8;
   ULONG_PTR table = 0;
-  if (!ReadProcessMemory(process, reinterpret_cast<const BYTE*>(basic.PebBaseAddress) + kTableOffset,
-                         &table, sizeof(table), nullptr) ||
+  if (!ReadProcessMemory(process, peb + kTableOffset, &table, sizeof(table), nullptr) ||
       table == 0) {
     return static_cast<int>(GetGuiResources(process, GR_GDIOBJECTS));
   }
@@ -206,6 +223,15 @@ int GdiObjectCount(HANDLE process) {
   int live = 0;
   for (std::size_t i = 0; i < read / kEntrySize; ++i) live += entries[i * kEntrySize + kTypeOffset] != 0;
   return live;
+}
+
+int SettledGdiObjects(HANDLE process) {
+  int lowest = GdiObjectCount(process);
+  for (int i = 0; i < 5; ++i) {
+    Sleep(100);
+    lowest = std::min(lowest, GdiObjectCount(process));
+  }
+  return lowest;
 }
 
 std::size_t ResidentBytes(HANDLE process) {
@@ -239,13 +265,12 @@ void PressChord(WORD modifier, WORD key) {
 }
 
 bool ActivateWindow(HWND window, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  do {
-    SetForegroundWindow(window);
-    if (GetForegroundWindow() == window) return true;
-    Sleep(50);
-  } while (GetTickCount64() < deadline);
-  return false;
+  return WaitUntil(
+      [window] {
+        SetForegroundWindow(window);
+        return GetForegroundWindow() == window;
+      },
+      timeoutMs);
 }
 
 bool ChooseMenuCommand(HWND window, int index) {
@@ -256,13 +281,28 @@ bool ChooseMenuCommand(HWND window, int index) {
   return true;
 }
 
-std::wstring FromUtf8(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int length =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-  return wide;
+LONG SetMachineValue(const wchar_t* keyName, const wchar_t* valueName, DWORD type,
+                     const void* data, DWORD size) {
+  HKEY key = nullptr;
+  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                &key, nullptr);
+  if (result != ERROR_SUCCESS) return result;
+  result = RegSetValueExW(key, valueName, 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(key);
+  return result;
+}
+
+LONG SetMachineText(const wchar_t* keyName, const wchar_t* valueName, const std::wstring& text) {
+  return SetMachineValue(keyName, valueName, REG_SZ, text.c_str(),
+                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+void DeleteMachineValue(const wchar_t* keyName, const wchar_t* valueName) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+    RegDeleteValueW(key, valueName);
+    RegCloseKey(key);
+  }
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -278,16 +318,8 @@ bool WaitGone(HWND window, DWORD timeoutMs) {
   return WaitUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
 }
 
-void Pump(DWORD ms) {
-  const ULONGLONG deadline = GetTickCount64() + ms;
-  while (GetTickCount64() < deadline) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  }
+bool WaitDestroyed(HWND window, DWORD timeoutMs) {
+  return WaitUntil([window] { return !IsWindow(window); }, timeoutMs);
 }
 
 }  // namespace morv::e2e

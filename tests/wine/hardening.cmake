@@ -22,14 +22,14 @@ morv_planted(dll_probe PROGRAM dll_probe planted/dll_probe.cpp)
 
 morv_e2e_test(pe_header_test pe_header_test.cpp)
 
-morv_e2e_test(planting_test planting_test.cpp hardening_support.cpp)
+morv_e2e_test(planting_test planting_test.cpp)
 add_dependencies(planting_test planted_notepad planted_library dll_probe)
 
 # WM_DPICHANGED sent to both windows; the face is read with the clock tests' pixel model.
-morv_e2e_test(dpi_change_test dpi_change_test.cpp clock_face_pixels.cpp)
+morv_e2e_test(dpi_change_test dpi_change_test.cpp)
 
 # Endurance: short in the normal suite, ten minutes and more with MORV_SOAK=1.
-morv_e2e_test(soak_test soak_test.cpp clock_face_pixels.cpp hardening_support.cpp)
+morv_e2e_test(soak_test soak_test.cpp)
 set_tests_properties(soak_test PROPERTIES TIMEOUT 2400)
 
 # The release zip: made, unpacked and checked by a CMake script, which then runs the clock from

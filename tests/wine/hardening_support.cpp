@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cwctype>
 
+#include "e2e_support.h"
+
 namespace morv::e2e {
 
 namespace {
@@ -52,15 +54,9 @@ std::wstring ReadRemoteString(HANDLE process, const BYTE* address) {
 
 // The address of another process's RTL_USER_PROCESS_PARAMETERS.
 const BYTE* RemoteParameters(HANDLE process) {
-  using QueryProcess = NTSTATUS(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-  const auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void (*)()>(
-      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-  PROCESS_BASIC_INFORMATION basic{};
-  if (!query || query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) != 0) {
-    return nullptr;
-  }
+  const BYTE* peb = RemotePeb(process);
+  if (peb == nullptr) return nullptr;
   const BYTE* parameters = nullptr;
-  const auto* peb = reinterpret_cast<const BYTE*>(basic.PebBaseAddress);
   if (!ReadProcessMemory(process, peb + offsetof(PEB, ProcessParameters), &parameters,
                          sizeof(parameters), nullptr)) {
     return nullptr;
@@ -96,16 +92,6 @@ bool ScratchFolder::Copy(const std::wstring& source, const std::wstring& name) c
 
 bool FileExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string result(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
-                      nullptr, nullptr);
-  return result;
 }
 
 std::wstring ReadWideFile(const std::wstring& path) {

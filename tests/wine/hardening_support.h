@@ -28,8 +28,6 @@ class ScratchFolder {
 };
 
 bool FileExists(const std::wstring& path);
-// UTF-8 for a test's failure message.
-std::string Utf8(const std::wstring& text);
 // The whole file as UTF-16 text (as the planted programs write it); empty if it cannot be read.
 std::wstring ReadWideFile(const std::wstring& path);
 

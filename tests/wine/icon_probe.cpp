@@ -2,33 +2,22 @@
 // window's icon where it lives and hands its size and pixels back (see icon_probe.h).
 #include "icon_probe.h"
 
+#include "dib_section.h"
+
 namespace {
 
 using morv::e2e::IconProbeResult;
 using morv::e2e::kIconProbeMaxSize;
 
 void DrawOver(HICON icon, int width, int height, DWORD background, DWORD* out) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = kIconProbeMaxSize;
-  info.bmiHeader.biHeight = -kIconProbeMaxSize;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  const HDC dc = CreateCompatibleDC(nullptr);
-  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (dc != nullptr && bitmap != nullptr) {
-    const HGDIOBJ old = SelectObject(dc, bitmap);
-    auto* pixels = static_cast<DWORD*>(bits);
-    for (int i = 0; i < kIconProbeMaxSize * kIconProbeMaxSize; ++i) pixels[i] = background;
-    DrawIconEx(dc, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
-    GdiFlush();
-    for (int i = 0; i < kIconProbeMaxSize * kIconProbeMaxSize; ++i) out[i] = pixels[i] & 0x00FFFFFF;
-    SelectObject(dc, old);
-  }
-  if (bitmap != nullptr) DeleteObject(bitmap);
-  if (dc != nullptr) DeleteDC(dc);
+  const morv::e2e::DibSection canvas(kIconProbeMaxSize, kIconProbeMaxSize);
+  std::uint32_t* pixels = canvas.bits();
+  if (pixels == nullptr) return;
+  constexpr int kPixels = kIconProbeMaxSize * kIconProbeMaxSize;
+  for (int i = 0; i < kPixels; ++i) pixels[i] = background;
+  DrawIconEx(canvas.dc(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+  GdiFlush();
+  for (int i = 0; i < kPixels; ++i) out[i] = pixels[i] & 0x00FFFFFF;
 }
 
 }  // namespace

@@ -9,19 +9,9 @@
 
 #include <string>
 
-namespace {
+#include "utf8.h"
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), length,
-                      nullptr, nullptr);
-  return utf8;
-}
-
-}  // namespace
+using morv::e2e::Utf8;
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   wchar_t logPath[MAX_PATH] = {};

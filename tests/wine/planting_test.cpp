@@ -4,8 +4,6 @@
 // loads its libraries from the system folder and starts the editor from the system folders.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -21,13 +19,14 @@ std::wstring PlantedFolder() { return TestProgramFolder() + L"\\planted"; }
 
 // Waits until the process has loaded the named library; its path, or "" on timeout.
 std::wstring WaitForModule(HANDLE process, const std::wstring& name, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  do {
-    std::wstring path = LoadedModule(process, name);
-    if (!path.empty()) return path;
-    Sleep(100);
-  } while (GetTickCount64() < deadline);
-  return {};
+  std::wstring path;
+  WaitUntil(
+      [&] {
+        path = LoadedModule(process, name);
+        return !path.empty();
+      },
+      timeoutMs);
+  return path;
 }
 
 // A folder set up as a user's copy of the release, with the clock and its read-me.
@@ -36,9 +35,6 @@ struct ClockFolder {
   bool Prepare() {
     return !folder.path().empty() && folder.Copy(MorvTimePath(), L"morvtime.exe") &&
            folder.Copy(BuildFolder() + L"\\Morvyomi.txt", L"Morvyomi.txt");
-  }
-  bool StartClock(Process& clock) const {
-    return clock.Start(folder / L"morvtime.exe", L"morvtime.exe", folder.path());
   }
 };
 
@@ -63,18 +59,16 @@ TEST(LibraryPlanting, TheClockLoadsSystemLibrariesFromTheSystemFolderOnly) {
   ClockFolder release;
   ASSERT_TRUE(release.Prepare());
   ASSERT_TRUE(release.folder.Copy(PlantedFolder() + L"\\" + kPlantedLibrary, kPlantedLibrary));
-  Process clock;
-  ASSERT_TRUE(release.StartClock(clock));
-  const HWND window = WaitForWindow(clock.id(), kClockCaption);
-  ASSERT_NE(window, nullptr);
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start(release.folder.path()));
   // The About dialog's controls draw through the theme library as well.
-  ASSERT_TRUE(ChooseMenuCommand(window, 1));
-  ASSERT_NE(WaitForWindow(clock.id(), kAboutCaption, 10000), nullptr);
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
+  ASSERT_NE(WaitForWindow(clock.process.id(), kAboutCaption, 10000), nullptr);
 
-  const std::wstring theme = WaitForModule(clock.handle(), kPlantedLibrary, 5000);
+  const std::wstring theme = WaitForModule(clock.process.handle(), kPlantedLibrary, 5000);
   ASSERT_FALSE(theme.empty()) << "the clock never loaded the theme library, so this test proves nothing";
   EXPECT_TRUE(IsInFolder(theme, SystemFolder())) << Utf8(theme);
-  for (const std::wstring& module : LoadedModules(clock.handle())) {
+  for (const std::wstring& module : LoadedModules(clock.process.handle())) {
     if (IsInFolder(module, release.folder.path())) {
       const std::wstring name = module.substr(module.find_last_of(L"\\/") + 1);
       EXPECT_EQ(_wcsicmp(name.c_str(), L"morvtime.exe"), 0)
@@ -82,24 +76,6 @@ TEST(LibraryPlanting, TheClockLoadsSystemLibrariesFromTheSystemFolderOnly) {
     }
   }
   EXPECT_FALSE(FileExists(release.folder / L"dll-ran.txt"));
-}
-
-// The editor windows with the read-me's title that are open now.
-std::set<HWND> EditorWindows() {
-  const std::vector<HWND> windows = WindowsTitled(kEditorCaption);
-  return {windows.begin(), windows.end()};
-}
-
-// Waits for an editor window that was not in before; nullptr on timeout.
-HWND WaitForNewEditor(const std::set<HWND>& before, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  do {
-    for (HWND window : WindowsTitled(kEditorCaption)) {
-      if (before.count(window) == 0) return window;
-    }
-    Sleep(100);
-  } while (GetTickCount64() < deadline);
-  return nullptr;
 }
 
 TEST(ReadMeCommand, StartsTheSystemEditorNotOnePlantedBesideTheReadMe) {
@@ -117,27 +93,20 @@ TEST(ReadMeCommand, StartsTheSystemEditorNotOnePlantedBesideTheReadMe) {
     ASSERT_TRUE(DeleteFileW(ranMarker.c_str()));
   }
 
-  Process clock;
-  ASSERT_TRUE(release.StartClock(clock));
-  const HWND window = WaitForWindow(clock.id(), kClockCaption);
-  ASSERT_NE(window, nullptr);
-  const std::set<HWND> before = EditorWindows();
-  ASSERT_TRUE(ChooseMenuCommand(window, 0));
-  const HWND editor = WaitForNewEditor(before, 20000);
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start(release.folder.path()));
+  const std::vector<HWND> before = WindowsTitled(kEditorCaption);
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, kReadMeCommand));
+  const HWND editor = WaitForNewWindow(kEditorCaption, before, 20000);
   ASSERT_NE(editor, nullptr) << "the system editor did not open the read-me";
 
-  DWORD editorId = 0;
-  GetWindowThreadProcessId(editor, &editorId);
-  const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE |
-                                         PROCESS_TERMINATE,
-                                     FALSE, editorId);
+  const HANDLE process = OpenOwner(editor);
   ASSERT_NE(process, nullptr);
   const std::wstring commandLine = ProcessCommandLine(process);
   const std::wstring image = ProcessImagePath(process);
   // Closed as a user would; an unchanged file closes without a question.
   PostMessageW(editor, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-  CloseHandle(process);
+  EndProcessAfter(process, 10000);
 
   EXPECT_EQ(commandLine, L"notepad.exe Morvyomi.txt");
   EXPECT_TRUE(IsInFolder(image, SystemFolder()) || IsInFolder(image, WindowsFolder()))
@@ -145,7 +114,7 @@ TEST(ReadMeCommand, StartsTheSystemEditorNotOnePlantedBesideTheReadMe) {
   // Give a wrongly started stand-in time to leave its mark before looking for it.
   Sleep(1000);
   EXPECT_FALSE(FileExists(ranMarker)) << "the planted notepad.exe ran";
-  EXPECT_TRUE(clock.Running());
+  EXPECT_TRUE(clock.process.Running());
 }
 
 }  // namespace

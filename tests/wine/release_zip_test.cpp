@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "e2e_support.h"
 
 namespace morv::e2e {
 namespace {
-
 
 // The one folder in the zip.
 std::wstring UnpackedFolder() {
@@ -25,29 +25,21 @@ TEST(ReleaseZip, TheClockStartsFromTheUnpackedFolderAndEndsWhenClosed) {
   const std::wstring folder = UnpackedFolder();
   ASSERT_FALSE(folder.empty()) << "the zip was not unpacked";
   SetScreenDpi(120);
-  Process clock;
-  ASSERT_TRUE(clock.Start(folder + L"\\morvtime.exe", L"morvtime.exe", folder));
-  const HWND window = WaitForWindow(clock.id(), kClockCaption);
-  ASSERT_NE(window, nullptr);
-  const SIZE size = ClientSize(window);
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start(folder));
+  const SIZE size = ClientSize(clock.window);
   EXPECT_EQ(size.cx, 645);
   EXPECT_EQ(size.cy, 112);
 
   // The read-me travels with the program: the editor finds it in the current directory.
-  const std::size_t editorsBefore = WindowsTitled(kEditorCaption).size();
-  ASSERT_TRUE(ChooseMenuCommand(window, 0));
-  HWND editor = nullptr;
-  const ULONGLONG deadline = GetTickCount64() + 20000;
-  while (editor == nullptr && GetTickCount64() < deadline) {
-    const auto editors = WindowsTitled(kEditorCaption);
-    if (editors.size() > editorsBefore) editor = editors.front();
-    Sleep(100);
-  }
+  const std::vector<HWND> before = WindowsTitled(kEditorCaption);
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, kReadMeCommand));
+  const HWND editor = WaitForNewWindow(kEditorCaption, before, 20000);
   EXPECT_NE(editor, nullptr) << "the editor did not open the read-me from the zip";
   for (HWND open : WindowsTitled(kEditorCaption)) PostMessageW(open, WM_CLOSE, 0, 0);
 
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(clock.WaitForExit(10000), 0u);
+  PostMessageW(clock.window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(clock.process.WaitForExit(10000), 0u);
 }
 
 }  // namespace

@@ -380,13 +380,12 @@ class IconProbe {
 // to the system's icon size), the same X, opaque pixels black and the others letting whatever
 // is behind show through (checked over two different backgrounds).
 TEST(ClockWindowIcon, IsTheProgramIconAtItsOwnSize) {
-  Process clock;
-  ASSERT_TRUE(clock.StartMorvTime());
-  const HWND window = WaitForWindow(clock.id(), L"MORV時計（デジタル）");
-  ASSERT_NE(window, nullptr);
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
   IconProbe probe;
   const std::array<std::uint32_t, 2> backgrounds{0x00FF00FFu, 0x0000C000u};
-  const std::string problem = probe.Run(clock.handle(), window, backgrounds[0], backgrounds[1]);
+  const std::string problem =
+      probe.Run(clock.process.handle(), clock.window, backgrounds[0], backgrounds[1]);
   ASSERT_EQ(problem, "");
   const IconProbeResult& result = probe.result();
   ASSERT_NE(result.source, 0) << "the window has no icon";

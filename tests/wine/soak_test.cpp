@@ -30,49 +30,19 @@ bool SoakRequested() {
   return GetEnvironmentVariableW(L"MORV_SOAK", value, 8) > 0 && value[0] == L'1';
 }
 
-// Waits until window is destroyed, not merely hidden; false on timeout.
-bool WaitDestroyed(HWND window, DWORD timeoutMs = 10000) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (IsWindow(window)) {
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(50);
-  }
-  return true;
-}
-
-struct WindowEntry {
-  HWND window;
-  DWORD process;
-  bool visible;
-};
-
-std::vector<WindowEntry> TopLevelWindows() {
-  std::vector<WindowEntry> windows;
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        DWORD process = 0;
-        GetWindowThreadProcessId(hwnd, &process);
-        reinterpret_cast<std::vector<WindowEntry>*>(param)->push_back(
-            {hwnd, process, IsWindowVisible(hwnd) != FALSE});
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
-
 // The clock process's top-level windows, hidden ones included (a dialog or message box that
 // was hidden rather than destroyed would show up here).
 int WindowsOf(DWORD process) {
   const auto all = TopLevelWindows();
   return static_cast<int>(std::count_if(all.begin(), all.end(),
-                                        [process](const WindowEntry& w) { return w.process == process; }));
+                                        [process](const TopLevelWindow& w) { return w.process == process; }));
 }
 
 // A visible top-level window of another process that was not there before.
 HWND WaitForNewForeignWindow(const std::set<HWND>& before, DWORD excluded, DWORD timeoutMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   do {
-    for (const WindowEntry& w : TopLevelWindows()) {
+    for (const TopLevelWindow& w : TopLevelWindows()) {
       if (w.visible && w.process != excluded && w.process != GetCurrentProcessId() &&
           before.count(w.window) == 0 && !WindowText(w.window).empty()) {
         return w.window;
@@ -85,7 +55,7 @@ HWND WaitForNewForeignWindow(const std::set<HWND>& before, DWORD excluded, DWORD
 
 std::set<HWND> VisibleWindows() {
   std::set<HWND> windows;
-  for (const WindowEntry& w : TopLevelWindows()) {
+  for (const TopLevelWindow& w : TopLevelWindows()) {
     if (w.visible) windows.insert(w.window);
   }
   return windows;
@@ -94,9 +64,7 @@ std::set<HWND> VisibleWindows() {
 // Closes another program's window: with the keyboard first (Esc, then Enter), then by asking
 // it to close, and ends its process if it still runs.
 bool CloseForeignWindow(HWND window) {
-  DWORD id = 0;
-  GetWindowThreadProcessId(window, &id);
-  const HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+  const HANDLE process = OpenOwner(window);
   bool closed = false;
   for (const WORD key : {WORD{VK_ESCAPE}, WORD{VK_RETURN}}) {
     if (ActivateWindow(window, 2000)) PressKey(key);
@@ -109,19 +77,15 @@ bool CloseForeignWindow(HWND window) {
     PostMessageW(window, WM_CLOSE, 0, 0);
     closed = WaitDestroyed(window, 5000);
   }
-  if (process != nullptr) {
-    if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-    CloseHandle(process);
-  }
+  EndProcessAfter(process, 10000);
   return closed;
 }
 
 // The text of the message box's static control that holds the message.
 bool MessageBoxSays(HWND box, const std::wstring& text) {
-  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (WindowText(child) == text) return true;
-  }
-  return false;
+  const std::vector<HWND> children = Children(box);
+  return std::any_of(children.begin(), children.end(),
+                     [&text](HWND child) { return WindowText(child) == text; });
 }
 
 // Points the registry at the system's information tool, or takes the value away, and puts
@@ -137,7 +101,7 @@ class ToolRegistration {
   }
   ~ToolRegistration() {
     if (hadValue_) {
-      Set(saved_);
+      SetMachineText(kToolKey, L"PATH", saved_);
     } else {
       Remove();
     }
@@ -146,68 +110,15 @@ class ToolRegistration {
   ToolRegistration& operator=(const ToolRegistration&) = delete;
 
   bool ToolAvailable() const { return available_; }
-  void Register() const { Set(tool_); }
-  void Remove() const {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kToolKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-      RegDeleteValueW(key, L"PATH");
-      RegCloseKey(key);
-    }
-  }
+  void Register() const { SetMachineText(kToolKey, L"PATH", tool_); }
+  void Remove() const { DeleteMachineValue(kToolKey, L"PATH"); }
 
  private:
-  static void Set(const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kToolKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) == ERROR_SUCCESS) {
-      RegSetValueExW(key, L"PATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                     static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
-      RegCloseKey(key);
-    }
-  }
-
   wchar_t saved_[MAX_PATH] = {};
   bool hadValue_ = false;
   std::wstring tool_;
   bool available_ = false;
 };
-
-// Live GDI objects between paints: painting holds a memory bitmap for a moment, so the lowest
-// of a few readings counts.
-int SettledGdiObjects(HANDLE process) {
-  int lowest = GdiObjectCount(process);
-  for (int i = 0; i < 4; ++i) {
-    Sleep(80);
-    lowest = std::min(lowest, GdiObjectCount(process));
-  }
-  return lowest;
-}
-
-// The face read from its pixels shows the time read just before or after the capture (or the
-// second before, as the timer may not have ticked yet).
-::testing::AssertionResult ShowsTheTime(HWND window) {
-  const ClockFacePixels face(kDpi);
-  std::string last;
-  for (int attempt = 0; attempt < 25; ++attempt) {
-    const TimeOfDay before = LocalTimeOfDay();
-    const Pixels pixels = CaptureClient(window);
-    const TimeOfDay after = LocalTimeOfDay();
-    const auto sides = face.ReadSides(pixels);
-    if (sides) {
-      const int shown = TimeForSides(*sides).SecondsOfDay();
-      const std::string mismatch = face.Compare(pixels, *sides);
-      if (mismatch.empty() && (shown == before.SecondsOfDay() || shown == after.SecondsOfDay() ||
-                               shown == (before.SecondsOfDay() + 86399) % 86400)) {
-        return ::testing::AssertionSuccess();
-      }
-      last = "shows " + TimeForSides(*sides).Text() + " at " + before.Text() + " " + mismatch;
-    } else {
-      last = "the capture is too small for the face";
-    }
-    Sleep(200);
-  }
-  return ::testing::AssertionFailure() << last;
-}
 
 struct Sample {
   int cycle;
@@ -221,9 +132,7 @@ class Soak : public ::testing::Test {
  protected:
   void SetUp() override {
     SetScreenDpi(kDpi);
-    ASSERT_TRUE(clock_.StartMorvTime());
-    window_ = WaitForWindow(clock_.id(), kClockCaption);
-    ASSERT_NE(window_, nullptr);
+    ASSERT_TRUE(clock_.Start());
   }
 
   // Opens the About dialog from the menu bar; nullptr if it does not appear.
@@ -237,8 +146,8 @@ class Soak : public ::testing::Test {
         PressKey(VK_ESCAPE);
         PressKey(VK_ESCAPE);
       }
-      if (!ChooseMenuCommand(window_, 1)) continue;
-      if (const HWND dialog = WaitForWindow(clock_.id(), kAboutCaption, 5000)) return dialog;
+      if (!ChooseMenuCommand(clock_.window, kAboutCommand)) continue;
+      if (const HWND dialog = WaitForWindow(clock_.process.id(), kAboutCaption, 5000)) return dialog;
     }
     return nullptr;
   }
@@ -250,17 +159,17 @@ class Soak : public ::testing::Test {
     ASSERT_TRUE(ActivateWindow(dialog));
     PressChord(VK_MENU, 'S');
     if (toolRegistered) {
-      const HWND tool = WaitForNewForeignWindow(before, clock_.id(), 20000);
+      const HWND tool = WaitForNewForeignWindow(before, clock_.process.id(), 20000);
       ASSERT_NE(tool, nullptr) << "the system information tool did not open";
       EXPECT_TRUE(CloseForeignWindow(tool));
       ++toolsClosed_;
     } else {
-      const HWND box = WaitForWindow(clock_.id(), kMessageTitle, 10000);
+      const HWND box = WaitForWindow(clock_.process.id(), kMessageTitle, 10000);
       ASSERT_NE(box, nullptr) << "no message that the tool is unavailable";
       EXPECT_TRUE(MessageBoxSays(box, kUnavailable));
       ASSERT_TRUE(ActivateWindow(box));
       PressKey(VK_RETURN);
-      ASSERT_TRUE(WaitDestroyed(box));
+      ASSERT_TRUE(WaitDestroyed(box, 10000));
       ++messagesClosed_;
     }
     // The dialog stays open in either case.
@@ -269,38 +178,24 @@ class Soak : public ::testing::Test {
 
   // Chooses the read-me command and closes the editor it opens.
   void UseReadMe() {
-    std::set<HWND> before;
-    for (HWND w : WindowsTitled(kEditorCaption)) before.insert(w);
-    std::vector<HWND> editors;
-    for (int attempt = 0; attempt < 3 && editors.empty(); ++attempt) {
+    const std::vector<HWND> before = WindowsTitled(kEditorCaption);
+    HWND opened = nullptr;
+    for (int attempt = 0; attempt < 3 && opened == nullptr; ++attempt) {
       if (attempt > 0) {
         ++retries_;
         PressKey(VK_ESCAPE);
         PressKey(VK_ESCAPE);
       }
-      if (!ChooseMenuCommand(window_, 0)) continue;
-      const ULONGLONG deadline = GetTickCount64() + 8000;
-      while (editors.empty() && GetTickCount64() < deadline) {
-        Sleep(100);
-        for (HWND w : WindowsTitled(kEditorCaption)) {
-          if (before.count(w) == 0) editors.push_back(w);
-        }
-      }
+      if (!ChooseMenuCommand(clock_.window, kReadMeCommand)) continue;
+      opened = WaitForNewWindow(kEditorCaption, before, 8000);
     }
-    ASSERT_FALSE(editors.empty()) << "the editor did not open the read-me";
+    ASSERT_NE(opened, nullptr) << "the editor did not open the read-me";
     Sleep(300);  // a retry may have opened a second one
-    for (HWND w : WindowsTitled(kEditorCaption)) {
-      if (before.count(w) == 0 && std::find(editors.begin(), editors.end(), w) == editors.end()) editors.push_back(w);
-    }
-    for (HWND editor : editors) {
-      DWORD id = 0;
-      GetWindowThreadProcessId(editor, &id);
-      const HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+    for (HWND editor : WindowsTitled(kEditorCaption)) {
+      if (std::find(before.begin(), before.end(), editor) != before.end()) continue;
+      const HANDLE process = OpenOwner(editor);
       PostMessageW(editor, WM_CLOSE, 0, 0);  // an unchanged file closes without a question
-      if (process != nullptr) {
-        if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-        CloseHandle(process);
-      }
+      EndProcessAfter(process, 10000);
       ++editorsClosed_;
     }
   }
@@ -325,17 +220,17 @@ class Soak : public ::testing::Test {
       case 1: PressKey(VK_RETURN); break;
       default: PressChord(VK_MENU, VK_F4); break;
     }
-    ASSERT_TRUE(WaitDestroyed(dialog)) << "cycle " << n << ": the About dialog did not close";
+    ASSERT_TRUE(WaitDestroyed(dialog, 10000)) << "cycle " << n << ": the About dialog did not close";
     if (n % 10 == 5) UseReadMe();
   }
 
   Sample Measure(int cycle, ULONGLONG start) const {
     return {cycle, static_cast<double>(GetTickCount64() - start) / 60000.0,
-            SettledGdiObjects(clock_.handle()), ResidentBytes(clock_.handle()), WindowsOf(clock_.id())};
+            SettledGdiObjects(clock_.process.handle()), ResidentBytes(clock_.process.handle()),
+            WindowsOf(clock_.process.id())};
   }
 
-  Process clock_;
-  HWND window_ = nullptr;
+  RunningClock clock_;
   int toolsClosed_ = 0;
   int messagesClosed_ = 0;
   int editorsClosed_ = 0;
@@ -357,7 +252,7 @@ TEST_F(Soak, AboutDialogReadMeAndSystemInformationOverAndOver) {
   }
   const Sample baseline = Measure(cycle, start);
   samples.push_back(baseline);
-  EXPECT_TRUE(ShowsTheTime(window_));
+  EXPECT_TRUE(ShowsTheTime(clock_.window, kDpi));
 
   while (cycle < minimumCycles || GetTickCount64() - start < minimumMs) {
     Cycle(cycle, tool);
@@ -365,13 +260,13 @@ TEST_F(Soak, AboutDialogReadMeAndSystemInformationOverAndOver) {
     ++cycle;
     if (cycle % 25 == 0) {
       samples.push_back(Measure(cycle, start));
-      EXPECT_TRUE(ShowsTheTime(window_)) << "after " << cycle << " cycles";
+      EXPECT_TRUE(ShowsTheTime(clock_.window, kDpi)) << "after " << cycle << " cycles";
     }
   }
   const Sample last = Measure(cycle, start);
   samples.push_back(last);
-  EXPECT_TRUE(ShowsTheTime(window_)) << "at the end";
-  EXPECT_TRUE(clock_.Running());
+  EXPECT_TRUE(ShowsTheTime(clock_.window, kDpi)) << "at the end";
+  EXPECT_TRUE(clock_.process.Running());
 
   const auto peakGdi = std::max_element(samples.begin(), samples.end(),
                                         [](const Sample& a, const Sample& b) { return a.gdi < b.gdi; })->gdi;

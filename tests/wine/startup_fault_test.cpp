@@ -117,24 +117,16 @@ struct Observer {
     thread = std::thread([this] {
       while (!done) {
         HWND box = nullptr;
-        EnumWindows(
-            [](HWND hwnd, LPARAM param) -> BOOL {
-              DWORD process = 0;
-              GetWindowThreadProcessId(hwnd, &process);
-              wchar_t name[16] = {};
-              GetClassNameW(hwnd, name, 16);
-              if (process == GetCurrentProcessId() && IsWindowVisible(hwnd) &&
-                  std::wstring(name) == L"#32770") {
-                *reinterpret_cast<HWND*>(param) = hwnd;
-                return FALSE;
-              }
-              return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&box));
+        for (const TopLevelWindow& w : TopLevelWindows()) {
+          if (w.process == GetCurrentProcessId() && w.visible && ClassOf(w.window) == L"#32770") {
+            box = w.window;
+            break;
+          }
+        }
         if (box != nullptr) {
           if (boxes == 0) {
             title = WindowText(box);
-            for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            for (HWND child : Children(box)) {
               if (WindowText(child) == kCannotStart) text = WindowText(child);
             }
           }

@@ -19,7 +19,6 @@
 namespace morv::e2e {
 namespace {
 
-
 const wchar_t kPathKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const wchar_t kPathValue[] = L"PATH";
 const wchar_t kFolderKey[] = L"SOFTWARE\\Microsoft\\Shared Tools Location";
@@ -89,9 +88,8 @@ std::vector<Start> ReadStarts() {
 
 // Waits until the stand-in has recorded at least one start.
 std::vector<Start> WaitForStarts(DWORD timeoutMs = 15000) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   std::vector<Start> starts;
-  while ((starts = ReadStarts()).empty() && GetTickCount64() < deadline) Sleep(50);
+  WaitUntil([&] { return !(starts = ReadStarts()).empty(); }, timeoutMs);
   return starts;
 }
 
@@ -105,22 +103,6 @@ std::vector<std::wstring> Arguments(const std::wstring& commandLine) {
 }
 
 // ---- Registry ----
-
-LONG SetValue(const wchar_t* keyName, const wchar_t* valueName, DWORD type, const void* data,
-              DWORD size) {
-  HKEY key = nullptr;
-  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                &key, nullptr);
-  if (result != ERROR_SUCCESS) return result;
-  result = RegSetValueExW(key, valueName, 0, type, static_cast<const BYTE*>(data), size);
-  RegCloseKey(key);
-  return result;
-}
-
-LONG SetText(const wchar_t* keyName, const wchar_t* valueName, const std::wstring& text) {
-  return SetValue(keyName, valueName, REG_SZ, text.c_str(),
-                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-}
 
 // A REG_SZ value given as bytes of the ANSI code page, as a Japanese installer would write it.
 LONG SetAnsiText(const wchar_t* keyName, const wchar_t* valueName, const std::string& bytes) {
@@ -179,14 +161,6 @@ long StoredSize(const wchar_t* keyName, const wchar_t* valueName) {
   DWORD type = 0;
   std::vector<BYTE> data;
   return ReadRawValue(keyName, valueName, &type, &data) ? static_cast<long>(data.size()) : -1;
-}
-
-void DeleteValue(const wchar_t* keyName, const wchar_t* valueName) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-    RegDeleteValueW(key, valueName);
-    RegCloseKey(key);
-  }
 }
 
 bool KeyExists(const wchar_t* keyName) {
@@ -272,9 +246,9 @@ struct SavedValue {
   }
   void Restore() const {
     if (valueExisted) {
-      SetValue(keyName, valueName, type, data.data(), static_cast<DWORD>(data.size()));
+      SetMachineValue(keyName, valueName, type, data.data(), static_cast<DWORD>(data.size()));
     } else {
-      DeleteValue(keyName, valueName);
+      DeleteMachineValue(keyName, valueName);
       if (!keyExisted) RegDeleteKeyW(HKEY_LOCAL_MACHINE, keyName);
     }
   }
@@ -317,10 +291,9 @@ struct ChildSearch {
 
 BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param) {
   auto* search = reinterpret_cast<ChildSearch*>(param);
-  wchar_t name[64] = {};
-  GetClassNameW(hwnd, name, 64);
+  const std::wstring name = ClassOf(hwnd);
   if (IsWindowVisible(hwnd) &&
-      CompareStringOrdinal(name, -1, search->className.c_str(), -1, TRUE) == CSTR_EQUAL) {
+      CompareStringOrdinal(name.c_str(), -1, search->className.c_str(), -1, TRUE) == CSTR_EQUAL) {
     search->found.push_back(hwnd);
   }
   return TRUE;
@@ -342,7 +315,6 @@ std::vector<HWND> MessageBoxesOf(DWORD processId) {
   return boxes;
 }
 
-// Waits for a window to go; false if it is still there after timeoutMs.
 class SysInfoButton : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -361,27 +333,25 @@ class SysInfoButton : public ::testing::Test {
 
   void SetUp() override {
     RemoveTestFiles();
-    DeleteValue(kPathKey, kPathValue);
-    DeleteValue(kFolderKey, kFolderValue);
+    DeleteMachineValue(kPathKey, kPathValue);
+    DeleteMachineValue(kFolderKey, kFolderValue);
     ASSERT_EQ(StoredSize(kPathKey, kPathValue), -1);
     ASSERT_EQ(StoredSize(kFolderKey, kFolderValue), -1);
     // The clock passes its environment on to the tool it starts.
     SetEnvironmentVariableW(L"MORV_STANDIN_LOG", LogPath().c_str());
   }
   void TearDown() override {
-    clock_.Terminate();
-    DeleteValue(kPathKey, kPathValue);
-    DeleteValue(kFolderKey, kFolderValue);
+    clock_.process.Terminate();
+    DeleteMachineValue(kPathKey, kPathValue);
+    DeleteMachineValue(kFolderKey, kFolderValue);
     RemoveTestFiles();
   }
 
   // Starts the clock and opens its About dialog through the menu bar.
   void OpenAbout() {
-    ASSERT_TRUE(clock_.StartMorvTime());
-    const HWND clockWindow = WaitForWindow(clock_.id(), kClockCaption);
-    ASSERT_NE(clockWindow, nullptr);
-    ASSERT_TRUE(ChooseMenuCommand(clockWindow, 1));
-    about_ = WaitForWindow(clock_.id(), kAboutCaption, 10000);
+    ASSERT_TRUE(clock_.Start());
+    ASSERT_TRUE(ChooseMenuCommand(clock_.window, kAboutCommand));
+    about_ = WaitForWindow(clock_.process.id(), kAboutCaption, 10000);
     ASSERT_NE(about_, nullptr);
   }
 
@@ -394,9 +364,9 @@ class SysInfoButton : public ::testing::Test {
   // The message box: titled "MORVTIME", owned by the About dialog, the one text and a single
   // OK button; shown once, closed with Enter, and the dialog still open afterwards.
   void ExpectMessageOnce() {
-    const HWND box = WaitForWindow(clock_.id(), kMessageTitle, 15000);
+    const HWND box = WaitForWindow(clock_.process.id(), kMessageTitle, 15000);
     ASSERT_NE(box, nullptr) << "no message box";
-    EXPECT_EQ(MessageBoxesOf(clock_.id()).size(), 1u);
+    EXPECT_EQ(MessageBoxesOf(clock_.process.id()).size(), 1u);
     EXPECT_EQ(GetWindow(box, GW_OWNER), about_);
     std::vector<std::wstring> texts;
     for (HWND label : VisibleChildren(box, L"Static")) {
@@ -413,7 +383,7 @@ class SysInfoButton : public ::testing::Test {
     ASSERT_TRUE(WaitGone(box));
     // No second message follows.
     Sleep(1500);
-    EXPECT_TRUE(MessageBoxesOf(clock_.id()).empty());
+    EXPECT_TRUE(MessageBoxesOf(clock_.process.id()).empty());
     ExpectDialogStillOpen();
   }
 
@@ -429,41 +399,31 @@ class SysInfoButton : public ::testing::Test {
     starts = ReadStarts();
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_TRUE(SamePath(starts[0].module, expectedModule))
-        << "started: " << Narrow(starts[0].module);
+        << "started: " << Utf8(starts[0].module);
     const std::vector<std::wstring> arguments = Arguments(starts[0].commandLine);
-    ASSERT_EQ(arguments.size(), 1u) << Narrow(starts[0].commandLine);
-    EXPECT_TRUE(SamePath(arguments[0], givenPath)) << Narrow(starts[0].commandLine);
+    ASSERT_EQ(arguments.size(), 1u) << Utf8(starts[0].commandLine);
+    EXPECT_TRUE(SamePath(arguments[0], givenPath)) << Utf8(starts[0].commandLine);
     EXPECT_TRUE(starts[0].flags & STARTF_USESHOWWINDOW);
     EXPECT_EQ(starts[0].show, static_cast<DWORD>(SW_SHOWNORMAL));
-    EXPECT_TRUE(MessageBoxesOf(clock_.id()).empty());
+    EXPECT_TRUE(MessageBoxesOf(clock_.process.id()).empty());
     ExpectDialogStillOpen();
   }
 
   void ExpectNothingStarted() {
-    EXPECT_TRUE(ReadStarts().empty()) << "started: " << Narrow(ReadStarts()[0].module);
+    EXPECT_TRUE(ReadStarts().empty()) << "started: " << Utf8(ReadStarts()[0].module);
   }
 
   void ExpectDialogStillOpen() {
-    EXPECT_TRUE(clock_.Running());
+    EXPECT_TRUE(clock_.process.Running());
     EXPECT_TRUE(IsWindow(about_) && IsWindowVisible(about_));
-    EXPECT_EQ(WaitForWindow(clock_.id(), kAboutCaption, 1000), about_);
-  }
-
-  static std::string Narrow(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), length,
-                        nullptr, nullptr);
-    return utf8;
+    EXPECT_EQ(WaitForWindow(clock_.process.id(), kAboutCaption, 1000), about_);
   }
 
   // A copy of the stand-in at kSpacedTool, named by the first value.
   void InstallSpacedTool() {
     ASSERT_TRUE(CreateDirectoryW(kSpacedFolder, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     ASSERT_TRUE(PutStandIn(kSpacedTool));
-    ASSERT_EQ(SetText(kPathKey, kPathValue, kSpacedTool), ERROR_SUCCESS);
+    ASSERT_EQ(SetMachineText(kPathKey, kPathValue, kSpacedTool), ERROR_SUCCESS);
   }
 
   // A copy of the stand-in in the Japanese folder, named by the second value in code page 932.
@@ -483,7 +443,7 @@ class SysInfoButton : public ::testing::Test {
     ASSERT_EQ(SetAnsiText(kFolderKey, kFolderValue, folder), ERROR_SUCCESS);
   }
 
-  Process clock_;
+  RunningClock clock_;
   HWND about_ = nullptr;
 };
 
@@ -533,7 +493,7 @@ TEST_F(SysInfoButton, ReadsKeysThatAreReadOnly) {
     ExpectStartedOnce(kSpacedTool);
   }
   RemoveFile(LogPath());
-  DeleteValue(kPathKey, kPathValue);
+  DeleteMachineValue(kPathKey, kPathValue);
   {
     ReadOnlyKey readOnly(kFolderKey);
     ASSERT_TRUE(readOnly.Applied());
@@ -552,7 +512,7 @@ TEST_F(SysInfoButton, ShowsTheMessageWhenNeitherValueIsThere) {
 
 TEST_F(SysInfoButton, ShowsTheMessageWhenTheSecondValuesFolderLacksTheTool) {
   ASSERT_TRUE(CreateDirectoryW(kEmptyFolder, nullptr));
-  ASSERT_EQ(SetText(kFolderKey, kFolderValue, kEmptyFolder), ERROR_SUCCESS);
+  ASSERT_EQ(SetMachineText(kFolderKey, kFolderValue, kEmptyFolder), ERROR_SUCCESS);
   OpenAbout();
   PressSysInfo();
   ExpectMessageOnce();
@@ -577,7 +537,7 @@ TEST_F(SysInfoButton, ShowsTheMessageWhenTheToolFileIsHiddenOrSystem) {
 TEST_F(SysInfoButton, ShowsTheMessageForAFirstValueOfAnotherType) {
   InstallJapaneseFolder();
   const std::wstring path = kSpacedTool;
-  ASSERT_EQ(SetValue(kPathKey, kPathValue, REG_BINARY, path.c_str(),
+  ASSERT_EQ(SetMachineValue(kPathKey, kPathValue, REG_BINARY, path.c_str(),
                      static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t))),
             ERROR_SUCCESS);
   OpenAbout();
@@ -590,7 +550,7 @@ TEST_F(SysInfoButton, ShowsTheMessageForAFirstValueOfAnotherType) {
 TEST_F(SysInfoButton, ShowsTheMessageForAnOverlongFirstValue) {
   const std::wstring path =
       std::wstring(kSpacedFolder) + L"\\" + std::wstring(1100, L'x') + L".EXE";
-  ASSERT_EQ(SetText(kPathKey, kPathValue, path), ERROR_SUCCESS);
+  ASSERT_EQ(SetMachineText(kPathKey, kPathValue, path), ERROR_SUCCESS);
   OpenAbout();
   PressSysInfo();
   ExpectMessageOnce();
@@ -620,7 +580,8 @@ TEST_F(SysInfoButton, ShowsTheMessageForAFirstValueFillingTheBufferWithoutATermi
 TEST_F(SysInfoButton, StartsANumberValueAsItsDecimalText) {
   ASSERT_TRUE(PutStandIn(NumberNamedTool()));
   const DWORD number = 261;
-  ASSERT_EQ(SetValue(kPathKey, kPathValue, REG_DWORD, &number, sizeof(number)), ERROR_SUCCESS);
+  ASSERT_EQ(SetMachineValue(kPathKey, kPathValue, REG_DWORD, &number, sizeof(number)),
+            ERROR_SUCCESS);
   OpenAbout();
   PressSysInfo();
   ExpectStartedOnce(NumberNamedTool(), L"261");
