@@ -254,10 +254,12 @@ void Win32Window::Show() {
   }
   placed_ = true;
   ShowWindow(hwnd_, IsDialog() ? SW_SHOWNORMAL : SW_SHOWDEFAULT);
-  SetForegroundWindow(hwnd_);
+  // The focus is on the first control before the dialog is brought to the front, so that it is
+  // there from the moment the user (or a screen reader) sees the dialog in front.
   if (IsDialog() && !controls_.empty()) {
     SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(controls_.front().hwnd), TRUE);
   }
+  SetForegroundWindow(hwnd_);
   UpdateWindow(hwnd_);
 }
 

@@ -481,6 +481,9 @@ using ReadMeCommand = MorvTime;
 TEST_F(ReadMeCommand, TwiceOpensTwoEditorsShowingTheJapaneseReadMe) {
   ASSERT_TRUE(ChooseMenuCommand(clock_.window, kReadMeCommand));
   ASSERT_TRUE(WaitUntil([] { return WindowsTitled(kEditorCaption).size() == 1; }));
+  // The first editor takes the focus as it starts: the second command waits until it has, so
+  // that its keys go to the clock and not to that editor.
+  ASSERT_TRUE(WaitUntil([] { return WindowText(GetForegroundWindow()) == kEditorCaption; }, 5000));
   ASSERT_TRUE(ChooseMenuCommand(clock_.window, kReadMeCommand));
   ASSERT_TRUE(WaitUntil([] { return WindowsTitled(kEditorCaption).size() == 2; }));
 

@@ -2,6 +2,7 @@
 // back from its pixels alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "clock_face_pixels.h"
+#include "clock_probe_client.h"
 #include "e2e_support.h"
 
 namespace morv::e2e {
@@ -162,6 +164,57 @@ TEST(ClockWindow, AboutCommandOpensTheDialogThroughTheMenuBar) {
   ASSERT_TRUE(clock.Start());
   ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
   EXPECT_NE(WaitForWindow(clock.process.id(), kAboutCaption, 5000), nullptr);
+}
+
+// Whether every text label of the dialog shows its text in light ink on the dark face colour,
+// or in dark ink on the light one: most of its box in the face colour, and enough ink.
+bool LabelsDrawnIn(HWND dialog, std::uint32_t face, bool lightInk) {
+  const Pixels shot = CaptureClient(dialog);
+  for (HWND child : Children(dialog)) {
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
+    if (ClassOf(child) != L"Static" || (style & SS_TYPEMASK) == SS_ICON || WindowText(child).empty()) {
+      continue;
+    }
+    const RECT box = RectInClient(dialog, child);
+    int faceCount = 0, ink = 0, all = 0;
+    for (int y = box.top; y < box.bottom && y < shot.height; ++y) {
+      for (int x = box.left; x < box.right && x < shot.width; ++x) {
+        const std::uint32_t p = shot.at(x, y);
+        const int darkest = std::min({p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF});
+        const int lightest = std::max({p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF});
+        faceCount += p == face;
+        ink += lightInk ? darkest >= 0xC0 : lightest <= 0x40;
+        ++all;
+      }
+    }
+    if (all == 0 || faceCount * 2 < all || ink < 10) return false;
+  }
+  return true;
+}
+
+// A light-on-dark scheme, switched on and off while the clock and its dialog are open, as a
+// person with low vision switches a high-contrast theme: every stroke of the face (sides,
+// diagonals, colons) turns light on dark at once, and so do the dialog's texts; and back.
+TEST(ColourScheme, TheFaceAndTheDialogFollowALiveChangeToLightOnDarkAndBack) {
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
+  const HWND dialog = WaitForWindow(clock.process.id(), kAboutCaption, 5000);
+  ASSERT_NE(dialog, nullptr);
+  // Below the clock, which it would otherwise cover and hide from the capture.
+  RECT frame{};
+  GetWindowRect(clock.window, &frame);
+  SetWindowPos(dialog, nullptr, frame.left, frame.bottom + 8, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ClockProbe probe(clock.process.handle());
+
+  ASSERT_EQ(probe.Run(kUseLightOnDarkColours), "");
+  EXPECT_TRUE(ShowsTheTime(clock.window, 120, {0xFFFFFF, 0x000000}));
+  EXPECT_TRUE(WaitUntil([&] { return LabelsDrawnIn(dialog, 0x000000, true); }, 3000));
+
+  ASSERT_EQ(probe.Run(kRestoreColours), "");
+  EXPECT_TRUE(ShowsTheTime(clock.window, 120));
+  EXPECT_TRUE(WaitUntil([&] { return LabelsDrawnIn(dialog, FaceColour(), false); }, 3000));
 }
 
 TEST(ClockFace, ShowsTheCurrentTimeAt120Dpi) {

@@ -86,7 +86,7 @@ TimeOfDay TimeForSides(SideMask sides) {
 std::uint32_t LineColour() { return SysColour(COLOR_WINDOWTEXT); }
 std::uint32_t FaceColour() { return SysColour(COLOR_BTNFACE); }
 
-ClockFacePixels::ClockFacePixels(int dpi) : dpi_(dpi) {}
+ClockFacePixels::ClockFacePixels(int dpi, FaceColours colours) : dpi_(dpi), colours_(colours) {}
 
 int ClockFacePixels::Px(int twips) const { return MulDiv(twips, dpi_, 1440); }
 
@@ -100,7 +100,7 @@ std::optional<SideMask> ClockFacePixels::ReadSides(const Pixels& pixels) const {
   if (pixels.width <= last.right + kHalfWidth || pixels.height <= last.bottom + kHalfWidth) {
     return std::nullopt;
   }
-  const std::uint32_t line = LineColour();
+  const std::uint32_t line = colours_.line;
   SideMask sides = 0;
   for (int b = 0; b < 6; ++b) {
     const Box box = BoxAt(b);
@@ -148,7 +148,7 @@ ClockFacePixels::Expect ClockFacePixels::ExpectedAt(int x, int y, SideMask sides
 }
 
 std::string ClockFacePixels::Compare(const Pixels& pixels, SideMask sides) const {
-  const std::uint32_t line = LineColour(), face = FaceColour();
+  const std::uint32_t line = colours_.line, face = colours_.face;
   int missing = 0, stray = 0, odd = 0;
   std::string examples;
   const auto note = [&examples](const char* what, int x, int y, std::uint32_t p) {
@@ -199,8 +199,8 @@ int ClockFacePixels::DarkRun(const Pixels& pixels, int x, int y, bool horizontal
   return last - first + 1;
 }
 
-::testing::AssertionResult ShowsTheTime(HWND window, int dpi) {
-  const ClockFacePixels face(dpi);
+::testing::AssertionResult ShowsTheTime(HWND window, int dpi, FaceColours colours) {
+  const ClockFacePixels face(dpi, colours);
   std::string last = "no capture";
   for (int attempt = 0; attempt < 30; ++attempt) {
     const TimeOfDay before = LocalTimeOfDay();

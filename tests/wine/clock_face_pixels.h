@@ -32,10 +32,22 @@ SideMask SidesForTime(const TimeOfDay& time);
 // The time a face with these sides shows (each box's four sides read as a hexadecimal digit).
 TimeOfDay TimeForSides(SideMask sides);
 
+// Colours as a captured pixel holds them (0x00RRGGBB).
+std::uint32_t LineColour();
+std::uint32_t FaceColour();
+
+// The face's strokes and the face behind them, as the window should show them.
+struct FaceColours {
+  std::uint32_t line;
+  std::uint32_t face;
+};
+// Under the system colours of this process.
+inline FaceColours SystemFaceColours() { return {LineColour(), FaceColour()}; }
+
 // A pixel-exact model of the face at one DPI.
 class ClockFacePixels {
  public:
-  explicit ClockFacePixels(int dpi);
+  explicit ClockFacePixels(int dpi, FaceColours colours = SystemFaceColours());
 
   int Px(int twips) const;
   // The client area the face is laid out for.
@@ -64,15 +76,13 @@ class ClockFacePixels {
   Expect ExpectedAt(int x, int y, SideMask sides) const;
 
   int dpi_;
+  FaceColours colours_;
 };
 
-// Colours as a captured pixel holds them (0x00RRGGBB).
-std::uint32_t LineColour();
-std::uint32_t FaceColour();
-
-// Whether the window's face, read from its pixels at this DPI, has every pixel in place and
-// shows the local time read just before or after the capture, or the second before (the timer
-// may not have ticked yet); looked at again for a few seconds before it fails.
-::testing::AssertionResult ShowsTheTime(HWND window, int dpi);
+// Whether the window's face, read from its pixels at this DPI, has every pixel in place in these
+// colours and shows the local time read just before or after the capture, or the second before
+// (the timer may not have ticked yet); looked at again for a few seconds before it fails.
+::testing::AssertionResult ShowsTheTime(HWND window, int dpi,
+                                        FaceColours colours = SystemFaceColours());
 
 }  // namespace morv::e2e

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "clock_face_pixels.h"
+#include "clock_probe_client.h"
 #include "e2e_support.h"
 
 namespace morv::e2e {
@@ -164,6 +165,23 @@ RECT TextInk(const std::wstring& text, const LOGFONTW& font) {
   return ::testing::AssertionFailure() << last;
 }
 
+// Every label's text, measured in the font the label holds, fits inside the label.
+::testing::AssertionResult TextsFitTheirLabels(ClockProbe& probe, HWND dialog) {
+  const std::string problem = probe.Run(kMeasureLabels, dialog);
+  if (!problem.empty()) return ::testing::AssertionFailure() << problem;
+  const LabelReport& report = probe.shared().labels;
+  if (report.count == 0) return ::testing::AssertionFailure() << "no labels measured";
+  for (LONG i = 0; i < report.count; ++i) {
+    const LabelReport::Label& label = report.labels[i];
+    if (label.textWidth > label.width || label.textHeight > label.height) {
+      return ::testing::AssertionFailure()
+             << "\"" << Utf8(label.text) << "\" needs " << label.textWidth << " x "
+             << label.textHeight << " in a label of " << label.width << " x " << label.height;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
 TEST(DpiChange, TheAboutDialogTakesTheSuggestedRectangleAndLaysOutItsControlsAgain) {
   SetScreenDpi(kStartDpi);
   RunningClock clock;
@@ -174,8 +192,10 @@ TEST(DpiChange, TheAboutDialogTakesTheSuggestedRectangleAndLaysOutItsControlsAga
   ASSERT_TRUE(HasClientSize(dialog, Px(6576, kStartDpi), Px(2964, kStartDpi)));
   EXPECT_TRUE(ControlsPlacedAt(dialog, kStartDpi));
   EXPECT_TRUE(TextsDrawnAt(dialog, kStartDpi));
+  ClockProbe probe(clock.process.handle());
+  EXPECT_TRUE(TextsFitTheirLabels(probe, dialog));
 
-  for (const int dpi : {kNewDpi, kStartDpi}) {
+  for (const int dpi : {kNewDpi, 96, kStartDpi}) {
     SCOPED_TRACE(::testing::Message() << "to " << dpi << " DPI");
     const int width = Px(6576, dpi), height = Px(2964, dpi);
     const RECT suggested = SuggestedRect(dialog, 70, 90, width, height, dpi);
@@ -188,6 +208,7 @@ TEST(DpiChange, TheAboutDialogTakesTheSuggestedRectangleAndLaysOutItsControlsAga
     EXPECT_EQ(frame.top, suggested.top);
     EXPECT_TRUE(ControlsPlacedAt(dialog, dpi));
     EXPECT_TRUE(TextsDrawnAt(dialog, dpi));
+    EXPECT_TRUE(TextsFitTheirLabels(probe, dialog));
   }
   // The clock was not touched by the dialog's move.
   EXPECT_TRUE(HasClientSize(clock.window, Px(7740, kStartDpi), Px(1344, kStartDpi)));

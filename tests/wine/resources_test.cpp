@@ -10,10 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "clock_probe_client.h"
 #include "e2e_support.h"
-#include "icon_probe.h"
-
-#include <psapi.h>  // after <windows.h>
 
 namespace morv::e2e {
 namespace {
@@ -291,103 +289,18 @@ TEST_F(ProgramIcon, DrawsABlackXWithATransparentMargin) {
   }
 }
 
-// Loads icon_probe.dll into the running clock and runs its probe on the clock window; the
-// probe reads the icon inside the clock's process, where it lives.
-class IconProbe {
- public:
-  IconProbe()
-      : mapping_(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                    sizeof(IconProbeResult), kIconProbeMapping)) {
-    if (mapping_ != nullptr) {
-      result_ = static_cast<IconProbeResult*>(
-          MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, sizeof(IconProbeResult)));
-    }
-  }
-  ~IconProbe() {
-    if (result_ != nullptr) UnmapViewOfFile(result_);
-    if (mapping_ != nullptr) CloseHandle(mapping_);
-  }
-  IconProbe(const IconProbe&) = delete;
-  IconProbe& operator=(const IconProbe&) = delete;
-
-  // "" on success, else what went wrong.
-  std::string Run(HANDLE process, HWND window, std::uint32_t background0,
-                  std::uint32_t background1) {
-    if (result_ == nullptr) return "no shared memory";
-    result_->background[0] = background0;
-    result_->background[1] = background1;
-    const std::wstring dll = TestProgramFolder() + L"\\icon_probe.dll";
-    // The probe's entry point: the same offset from the DLL's base in every process.
-    const HMODULE ours = LoadLibraryW(dll.c_str());
-    if (ours == nullptr) return "icon_probe.dll not found";
-    const auto offset = reinterpret_cast<const BYTE*>(reinterpret_cast<void*>(
-                            GetProcAddress(ours, kIconProbeFunction))) -
-                        reinterpret_cast<const BYTE*>(ours);
-    // LoadLibraryW is at the same address in every process, as kernel32 is.
-    const auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
-    const std::size_t bytes = (dll.size() + 1) * sizeof(wchar_t);
-    void* remotePath = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE,
-                                      PAGE_READWRITE);
-    if (remotePath == nullptr || !WriteProcessMemory(process, remotePath, dll.c_str(), bytes, nullptr)) {
-      return "could not write into the clock's process";
-    }
-    if (!RunRemote(process, loadLibrary, remotePath)) return "the probe did not load";
-    VirtualFreeEx(process, remotePath, 0, MEM_RELEASE);
-    const HMODULE theirs = FindModule(process, L"icon_probe.dll");
-    if (theirs == nullptr) return "the probe is not in the clock's process";
-    const auto probe = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-        reinterpret_cast<void*>(reinterpret_cast<BYTE*>(theirs) + offset));
-    if (!RunRemote(process, probe, window)) return "the probe did not run";
-    return result_->done == 1 ? "" : "the probe wrote nothing";
-  }
-
-  const IconProbeResult& result() const { return *result_; }
-
- private:
-  static bool RunRemote(HANDLE process, LPTHREAD_START_ROUTINE routine, void* parameter) {
-    const HANDLE thread = CreateRemoteThread(process, nullptr, 0, routine, parameter, 0, nullptr);
-    if (thread == nullptr) return false;
-    const bool ended = WaitForSingleObject(thread, 15000) == WAIT_OBJECT_0;
-    CloseHandle(thread);
-    return ended;
-  }
-
-  static HMODULE FindModule(HANDLE process, const std::wstring& name) {
-    HMODULE modules[512];
-    DWORD needed = 0;
-    if (!EnumProcessModulesEx(process, modules, sizeof(modules), &needed, LIST_MODULES_ALL)) {
-      return nullptr;
-    }
-    const DWORD count = std::min<DWORD>(static_cast<DWORD>(needed / sizeof(HMODULE)), 512);
-    for (DWORD i = 0; i < count; ++i) {
-      wchar_t path[MAX_PATH] = {};
-      GetModuleFileNameExW(process, modules[i], path, MAX_PATH);
-      std::wstring file(path);
-      file = file.substr(file.find_last_of(L"\\/") + 1);
-      if (CompareStringOrdinal(file.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) {
-        return modules[i];
-      }
-    }
-    return nullptr;
-  }
-
-  HANDLE mapping_ = nullptr;
-  IconProbeResult* result_ = nullptr;
-};
-
 // The running clock window carries the program icon as it is: one 32 x 32 image (not stretched
 // to the system's icon size), the same X, opaque pixels black and the others letting whatever
 // is behind show through (checked over two different backgrounds).
 TEST(ClockWindowIcon, IsTheProgramIconAtItsOwnSize) {
   RunningClock clock;
   ASSERT_TRUE(clock.Start());
-  IconProbe probe;
+  ClockProbe probe(clock.process.handle());
   const std::array<std::uint32_t, 2> backgrounds{0x00FF00FFu, 0x0000C000u};
-  const std::string problem =
-      probe.Run(clock.process.handle(), clock.window, backgrounds[0], backgrounds[1]);
-  ASSERT_EQ(problem, "");
-  const IconProbeResult& result = probe.result();
+  probe.shared().icon.background[0] = backgrounds[0];
+  probe.shared().icon.background[1] = backgrounds[1];
+  ASSERT_EQ(probe.Run(kProbeWindowIcon, clock.window), "");
+  const IconReport& result = probe.shared().icon;
   ASSERT_NE(result.source, 0) << "the window has no icon";
   EXPECT_EQ(result.width, kIconSize);
   EXPECT_EQ(result.height, kIconSize);

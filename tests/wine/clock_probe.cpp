@@ -1,0 +1,148 @@
+// clock_probe.dll: the probes that the end-to-end tests run inside the clock's process (see
+// clock_probe.h).
+#include "clock_probe.h"
+
+#include <iterator>
+
+#include "dib_section.h"
+
+namespace {
+
+using morv::e2e::ClockProbeShared;
+using morv::e2e::kIconProbeMaxSize;
+
+// The shared block for as long as this object lives.
+class Shared {
+ public:
+  Shared()
+      : mapping_(OpenFileMappingW(FILE_MAP_WRITE, FALSE, morv::e2e::kClockProbeMapping)),
+        view_(mapping_ ? static_cast<ClockProbeShared*>(MapViewOfFile(
+                             mapping_, FILE_MAP_WRITE, 0, 0, sizeof(ClockProbeShared)))
+                       : nullptr) {}
+  ~Shared() {
+    if (view_ != nullptr) {
+      InterlockedExchange(&view_->done, 1);
+      UnmapViewOfFile(view_);
+    }
+    if (mapping_ != nullptr) CloseHandle(mapping_);
+  }
+  Shared(const Shared&) = delete;
+  Shared& operator=(const Shared&) = delete;
+  ClockProbeShared* operator->() const { return view_; }
+  explicit operator bool() const { return view_ != nullptr; }
+
+ private:
+  HANDLE mapping_;
+  ClockProbeShared* view_;
+};
+
+void DrawOver(HICON icon, int width, int height, DWORD background, DWORD* out) {
+  const morv::e2e::DibSection canvas(kIconProbeMaxSize, kIconProbeMaxSize);
+  std::uint32_t* pixels = canvas.bits();
+  if (pixels == nullptr) return;
+  constexpr int kPixels = kIconProbeMaxSize * kIconProbeMaxSize;
+  for (int i = 0; i < kPixels; ++i) pixels[i] = background;
+  DrawIconEx(canvas.dc(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+  GdiFlush();
+  for (int i = 0; i < kPixels; ++i) out[i] = pixels[i] & 0x00FFFFFF;
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) DWORD WINAPI ProbeWindowIcon(void* parameter) {
+  const Shared shared;
+  if (!shared) return 1;
+  auto& result = shared->icon;
+  const auto window = static_cast<HWND>(parameter);
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(window, WM_GETICON, ICON_BIG, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+  auto icon = reinterpret_cast<HICON>(answer);
+  result.source = icon != nullptr ? 1 : 0;
+  if (icon == nullptr) {
+    icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON));
+    if (icon != nullptr) result.source = 2;
+  }
+  ICONINFO info{};
+  if (icon != nullptr && GetIconInfo(icon, &info)) {
+    BITMAP mask{};
+    GetObjectW(info.hbmMask, sizeof(mask), &mask);
+    result.width = mask.bmWidth;
+    // A monochrome icon keeps its image and its mask in one bitmap of twice the height.
+    result.height = info.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2;
+    if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+    if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
+    if (result.width <= kIconProbeMaxSize && result.height <= kIconProbeMaxSize) {
+      for (int i = 0; i < 2; ++i) {
+        DrawOver(icon, result.width, result.height, result.background[i], result.pixels[i]);
+      }
+    }
+  }
+  return 0;
+}
+
+extern "C" __declspec(dllexport) DWORD WINAPI MeasureLabels(void* parameter) {
+  const Shared shared;
+  if (!shared) return 1;
+  auto& report = shared->labels;
+  report.count = 0;
+  for (HWND child = GetWindow(static_cast<HWND>(parameter), GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t className[16] = {};
+    GetClassNameW(child, className, 16);
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
+    if (lstrcmpiW(className, L"Static") != 0 || (style & SS_TYPEMASK) == SS_ICON) continue;
+    if (report.count == static_cast<LONG>(std::size(report.labels))) break;
+    auto& label = report.labels[report.count++];
+    GetWindowTextW(child, label.text, static_cast<int>(std::size(label.text)));
+    RECT client{};
+    GetClientRect(child, &client);
+    label.width = client.right;
+    label.height = client.bottom;
+    const HDC dc = GetDC(child);
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+    RECT extent{0, 0, client.right, 0};
+    DrawTextW(dc, label.text, -1, &extent, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(child, dc);
+    label.textWidth = extent.right - extent.left;
+    label.textHeight = extent.bottom - extent.top;
+  }
+  return 0;
+}
+
+namespace {
+
+// The colours a high-contrast black theme gives the elements the clock and its dialog use.
+constexpr int kSchemeElements[] = {COLOR_BTNFACE,   COLOR_WINDOW,        COLOR_WINDOWTEXT,
+                                   COLOR_BTNTEXT,   COLOR_MENU,          COLOR_MENUBAR,
+                                   COLOR_MENUTEXT,  COLOR_HIGHLIGHT,     COLOR_HIGHLIGHTTEXT,
+                                   COLOR_GRAYTEXT,  COLOR_BTNSHADOW,     COLOR_BTNHIGHLIGHT,
+                                   COLOR_3DDKSHADOW, COLOR_3DLIGHT,      COLOR_ACTIVECAPTION,
+                                   COLOR_CAPTIONTEXT, COLOR_GRADIENTACTIVECAPTION};
+constexpr COLORREF kLightOnDark[] = {
+    RGB(0, 0, 0),       RGB(0, 0, 0),     RGB(255, 255, 255), RGB(255, 255, 255),
+    RGB(0, 0, 0),       RGB(0, 0, 0),     RGB(255, 255, 255), RGB(26, 235, 255),
+    RGB(0, 0, 0),       RGB(63, 242, 63), RGB(255, 255, 255), RGB(255, 255, 255),
+    RGB(255, 255, 255), RGB(255, 255, 255), RGB(0, 0, 128),   RGB(255, 255, 255),
+    RGB(0, 0, 128)};
+static_assert(std::size(kSchemeElements) == std::size(kLightOnDark));
+COLORREF gSaved[std::size(kSchemeElements)];
+bool gChanged = false;
+
+}  // namespace
+
+extern "C" __declspec(dllexport) DWORD WINAPI UseLightOnDarkColours(void*) {
+  const Shared shared;
+  if (!gChanged) {
+    for (std::size_t i = 0; i < std::size(kSchemeElements); ++i) gSaved[i] = GetSysColor(kSchemeElements[i]);
+  }
+  gChanged = true;
+  return SetSysColors(static_cast<int>(std::size(kSchemeElements)), kSchemeElements, kLightOnDark) ? 0 : 1;
+}
+
+extern "C" __declspec(dllexport) DWORD WINAPI RestoreColours(void*) {
+  const Shared shared;
+  if (!gChanged) return 0;
+  gChanged = false;
+  return SetSysColors(static_cast<int>(std::size(kSchemeElements)), kSchemeElements, gSaved) ? 0 : 1;
+}

@@ -1,0 +1,57 @@
+// clock_probe.dll: loaded into a running morvtime.exe by the end-to-end tests, to look at or
+// change what only the clock's own process can. Under Wine an icon or a font lives in the
+// process that made it (another process can neither draw it nor read it), and system colours
+// set with SetSysColors change for the calling process alone. The probes hand what they find
+// over in a named shared memory block that the test creates before it loads the probe.
+#pragma once
+
+#include <windows.h>
+
+namespace morv::e2e {
+
+inline constexpr wchar_t kClockProbeFile[] = L"clock_probe.dll";
+inline constexpr wchar_t kClockProbeMapping[] = L"Local\\MorvTimeClockProbe";
+
+// The probes: thread routines the test starts in the clock's process.
+// ProbeWindowIcon(clock window): the window's icon, into ClockProbeShared::icon.
+inline constexpr char kProbeWindowIcon[] = "ProbeWindowIcon";
+// MeasureLabels(dialog): every label's size and its text's, into ClockProbeShared::labels.
+inline constexpr char kMeasureLabels[] = "MeasureLabels";
+// UseLightOnDarkColours(nullptr): the colours of a high-contrast black theme, as a person with
+// low vision sets them; RestoreColours(nullptr): the colours from before.
+inline constexpr char kUseLightOnDarkColours[] = "UseLightOnDarkColours";
+inline constexpr char kRestoreColours[] = "RestoreColours";
+
+inline constexpr int kIconProbeMaxSize = 64;
+
+struct IconReport {
+  LONG source;  // 0: no icon; 1: the window's own (WM_GETICON); 2: its class icon
+  LONG width;   // the icon's image, in pixels
+  LONG height;
+  // The icon drawn at its own size over two backgrounds (0x00RRGGBB, rows top-down, row
+  // length kIconProbeMaxSize), so that transparent pixels show as the background each time.
+  DWORD background[2];
+  DWORD pixels[2][kIconProbeMaxSize * kIconProbeMaxSize];
+};
+
+// A label's text measured as the label draws it: in the font the label holds, wrapped at the
+// label's width.
+struct LabelReport {
+  struct Label {
+    WCHAR text[64];
+    LONG width;  // the label's client area
+    LONG height;
+    LONG textWidth;
+    LONG textHeight;
+  };
+  LONG count;
+  Label labels[8];
+};
+
+struct ClockProbeShared {
+  LONG done;  // set to 1 by a probe once it has written its part
+  IconReport icon;
+  LabelReport labels;
+};
+
+}  // namespace morv::e2e
