@@ -180,10 +180,10 @@ bool LabelsDrawnIn(HWND dialog, std::uint32_t face, bool lightInk) {
     for (int y = box.top; y < box.bottom && y < shot.height; ++y) {
       for (int x = box.left; x < box.right && x < shot.width; ++x) {
         const std::uint32_t p = shot.at(x, y);
-        const int darkest = std::min({p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF});
-        const int lightest = std::max({p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF});
+        const std::uint32_t darkest = std::min({p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF});
+        const std::uint32_t lightest = std::max({p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF});
         faceCount += p == face;
-        ink += lightInk ? darkest >= 0xC0 : lightest <= 0x40;
+        ink += lightInk ? darkest >= 0xC0u : lightest <= 0x40u;
         ++all;
       }
     }
