@@ -53,5 +53,5 @@ add_custom_command(TARGET morvtime POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/resources/Morvyomi.txt
           $<TARGET_FILE_DIR:morvtime>/Morvyomi.txt)
 
-# The release zip.
-include(${PROJECT_SOURCE_DIR}/cmake/package.cmake)
+# The release: the zip and the installer.
+include(${PROJECT_SOURCE_DIR}/cmake/release.cmake)

@@ -1,19 +1,22 @@
 # Release tests: the zip as a user gets it, and the reproducible build. Included from
 # tests/wine/CMakeLists.txt.
 
-# The release zip: made, unpacked and checked by a CMake script, which then runs the clock from
-# it through a Windows test program (under the emulator when cross-compiled).
-add_executable(release_zip_test release_zip_test.cpp)
-target_link_libraries(release_zip_test PRIVATE morv_e2e_support GTest::gtest_main)
-set_target_properties(release_zip_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-morv_set_warnings(release_zip_test)
-add_dependencies(release_zip_test morvtime)
-add_test(NAME release_zip_test
-  COMMAND ${CMAKE_COMMAND} -DBINARY_DIR=${CMAKE_BINARY_DIR} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
-          -DCPACK=${CMAKE_CPACK_COMMAND} -DCONFIG=$<CONFIG>
-          "-DRUNNER=${CMAKE_CROSSCOMPILING_EMULATOR}" -DPROGRAM=$<TARGET_FILE:release_zip_test>
-          -P ${CMAKE_CURRENT_SOURCE_DIR}/release_zip_test.cmake)
-set_tests_properties(release_zip_test PROPERTIES TIMEOUT 600)
+# A CMake script per package makes it from this build and runs one suite of release_test, a
+# Windows program, on it (under the emulator when cross-compiled).
+add_executable(release_test release_test.cpp clock_face_pixels.cpp)
+target_link_libraries(release_test PRIVATE morv_e2e_support GTest::gtest_main)
+set_target_properties(release_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+morv_set_warnings(release_test)
+add_dependencies(release_test morvtime)
+function(morv_release_test name)
+  add_test(NAME ${name}
+    COMMAND ${CMAKE_COMMAND} -DBINARY_DIR=${CMAKE_BINARY_DIR} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+            -DNAME=${MORV_RELEASE_NAME} "-DRUNNER=${CMAKE_CROSSCOMPILING_EMULATOR}"
+            -DPROGRAM=$<TARGET_FILE:release_test> ${ARGN} -P ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cmake)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+endfunction()
+
+morv_release_test(release_zip_test -DCONFIG=$<CONFIG>)
 
 if(NOT MSVC)
   # Two builds of the program from two folders give the same bytes (MinGW links without a time).

@@ -1,0 +1,23 @@
+# The release, made from this build's files:
+#   cmake --build --preset windows --target zip   MorvTime-<version>-win64.zip
+# Reproducible: every time stamp in it is the source date (SOURCE_DATE_EPOCH, else the
+# last commit's time; cmake/source_date_epoch.cmake) and its entries come in a fixed order, so
+# the same commit gives the same bytes.
+
+# An installed MorvTime: the program and, beside it, the read-me that its read-me command opens
+# from the current directory. The zip adds the README and the licence.
+set(MORV_PROGRAM $<TARGET_FILE:morvtime>)
+set(MORV_PROGRAM_FILES ${MORV_PROGRAM} ${PROJECT_SOURCE_DIR}/resources/Morvyomi.txt)
+set(MORV_RELEASE_NAME MorvTime-${PROJECT_VERSION}-win64)
+
+# The zip holds one folder named like the zip. Not made by CPack, whose entries come in the order
+# the file system lists them; named zip, since CMake keeps the name package for CPack as long as a
+# build folder holds a CPack configuration.
+add_custom_target(zip
+  COMMAND ${CMAKE_COMMAND}
+          "-DFILES=${MORV_PROGRAM_FILES};${PROJECT_SOURCE_DIR}/README.md;${PROJECT_SOURCE_DIR}/LICENSE"
+          -DFOLDER=${MORV_RELEASE_NAME} -DOUTPUT=${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.zip
+          -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/make_zip.cmake
+  COMMENT "Making ${MORV_RELEASE_NAME}.zip"
+  VERBATIM)
+add_dependencies(zip morvtime)
