@@ -1,7 +1,8 @@
 # The release, made from this build's files:
-#   cmake --build --preset windows --target zip   MorvTime-<version>-win64.zip
-# Reproducible: every time stamp in it is the source date (SOURCE_DATE_EPOCH, else the
-# last commit's time; cmake/source_date_epoch.cmake) and its entries come in a fixed order, so
+#   cmake --build --preset windows --target zip         MorvTime-<version>-win64.zip
+#   cmake --build --preset windows --target installer   MorvTime-<version>-win64.msi (needs wixl)
+# Both are reproducible: every time stamp in them is the source date (SOURCE_DATE_EPOCH, else the
+# last commit's time; cmake/source_date_epoch.cmake) and their entries come in a fixed order, so
 # the same commit gives the same bytes.
 
 # An installed MorvTime: the program and, beside it, the read-me that its read-me command opens
@@ -21,3 +22,9 @@ add_custom_target(zip
   COMMENT "Making ${MORV_RELEASE_NAME}.zip"
   VERBATIM)
 add_dependencies(zip morvtime)
+
+include(${PROJECT_SOURCE_DIR}/installer/installer.cmake)
+if(MORV_CAN_BUILD_INSTALLER)
+  morv_add_installer(installer VERSION ${PROJECT_VERSION}
+                     OUTPUT ${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.msi FILES ${MORV_PROGRAM_FILES})
+endif()

@@ -1,10 +1,10 @@
-# Release tests: the zip as a user gets it, and the reproducible build. Included from
-# tests/wine/CMakeLists.txt.
+# Release tests: the zip and the installer as a user gets them, and the reproducible build. Included from tests/wine/CMakeLists.txt.
 
 # A CMake script per package makes it from this build and runs one suite of release_test, a
 # Windows program, on it (under the emulator when cross-compiled).
 add_executable(release_test release_test.cpp clock_face_pixels.cpp)
-target_link_libraries(release_test PRIVATE morv_e2e_support GTest::gtest_main)
+target_link_libraries(release_test PRIVATE morv_e2e_support GTest::gtest_main msi ole32 shell32 uuid)
+target_compile_definitions(release_test PRIVATE "MORV_TEST_VERSION=L\"${PROJECT_VERSION}\"")
 set_target_properties(release_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 morv_set_warnings(release_test)
 add_dependencies(release_test morvtime)
@@ -17,6 +17,13 @@ function(morv_release_test name)
 endfunction()
 
 morv_release_test(release_zip_test -DCONFIG=$<CONFIG>)
+if(TARGET installer)
+  # The older build the installer test upgrades from: a lower version that installs the licence too.
+  morv_add_installer(installer_test_older VERSION 0.1.0
+                     OUTPUT ${CMAKE_BINARY_DIR}/tests/installer/older.msi
+                     FILES ${MORV_PROGRAM_FILES} ${PROJECT_SOURCE_DIR}/LICENSE)
+  morv_release_test(installer_test)
+endif()
 
 if(NOT MSVC)
   # Two builds of the program from two folders give the same bytes (MinGW links without a time).
