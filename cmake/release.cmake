@@ -3,7 +3,7 @@
 #   cmake --build --preset windows --target installer   MorvTime-<version>-win64.msi (needs wixl)
 # Both are reproducible: every time stamp in them is the source date (SOURCE_DATE_EPOCH, else the
 # last commit's time; cmake/source_date_epoch.cmake) and their entries come in a fixed order, so
-# the same commit gives the same bytes.
+# the same commit gives the same bytes (scripts/release --check compares two builds).
 
 # An installed MorvTime: the program and, beside it, the read-me that its read-me command opens
 # from the current directory. The zip adds the README and the licence.

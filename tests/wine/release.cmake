@@ -1,4 +1,5 @@
-# Release tests: the zip and the installer as a user gets them, and the reproducible build. Included from tests/wine/CMakeLists.txt.
+# Release tests: the zip, the installer and the signed program as a user gets them, and the
+# reproducible build. Included from tests/wine/CMakeLists.txt.
 
 # A CMake script per package makes it from this build and runs one suite of release_test, a
 # Windows program, on it (under the emulator when cross-compiled).
@@ -23,6 +24,11 @@ if(TARGET installer)
                      OUTPUT ${CMAKE_BINARY_DIR}/tests/installer/older.msi
                      FILES ${MORV_PROGRAM_FILES} ${PROJECT_SOURCE_DIR}/LICENSE)
   morv_release_test(installer_test)
+  find_program(MORV_OSSLSIGNCODE osslsigncode)
+  find_program(MORV_OPENSSL openssl)
+  if(MORV_OSSLSIGNCODE AND MORV_OPENSSL)
+    morv_release_test(signing_test)
+  endif()
 endif()
 
 if(NOT MSVC)

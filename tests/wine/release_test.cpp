@@ -1,7 +1,7 @@
-// The release as a user gets it: the clock started from the unpacked zip, and from the Start-menu
-// shortcut that the installer made. A CMake script beside this file makes each package and then
-// runs one suite of this program: ReleaseZip (release_zip_test.cmake) and Installer
-// (installer_test.cmake, in a private Wine prefix).
+// The release as a user gets it: the clock started from the unpacked zip, from the Start-menu
+// shortcut that the installer made, and signed. A CMake script beside this file makes each
+// package and then runs one suite of this program: ReleaseZip (release_zip_test.cmake), Installer
+// (installer_test.cmake, in a private Wine prefix) and SignedProgram (signing_test.cmake).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -77,6 +77,13 @@ std::wstring UnpackedFolder() {
 TEST(ReleaseZip, TheClockStartsFromTheUnpackedFolderAndEndsWhenClosed) {
   const std::wstring folder = UnpackedFolder();
   ASSERT_FALSE(folder.empty()) << "the zip was not unpacked";
+  Process clock;
+  ASSERT_TRUE(clock.Start(folder + L"\\morvtime.exe", L"morvtime.exe", folder));
+  ExpectAWorkingClock(clock.handle());
+}
+
+TEST(SignedProgram, TheSignedClockStartsAndWorks) {
+  const std::wstring folder = TestProgramFolder() + L"\\signing";
   Process clock;
   ASSERT_TRUE(clock.Start(folder + L"\\morvtime.exe", L"morvtime.exe", folder));
   ExpectAWorkingClock(clock.handle());
