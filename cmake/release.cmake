@@ -9,16 +9,16 @@
 # from the current directory. The zip adds the README and the licence.
 set(MORV_PROGRAM $<TARGET_FILE:morvtime>)
 set(MORV_PROGRAM_FILES ${MORV_PROGRAM} ${PROJECT_SOURCE_DIR}/resources/Morvyomi.txt)
+set(MORV_ZIP_FILES ${MORV_PROGRAM_FILES} ${PROJECT_SOURCE_DIR}/README.md
+                   ${PROJECT_SOURCE_DIR}/LICENSE)
 set(MORV_RELEASE_NAME MorvTime-${PROJECT_VERSION}-win64)
 
 # The zip holds one folder named like the zip. Not made by CPack, whose entries come in the order
 # the file system lists them; named zip, since CMake keeps the name package for CPack as long as a
 # build folder holds a CPack configuration.
 add_custom_target(zip
-  COMMAND ${CMAKE_COMMAND}
-          "-DFILES=${MORV_PROGRAM_FILES};${PROJECT_SOURCE_DIR}/README.md;${PROJECT_SOURCE_DIR}/LICENSE"
-          -DFOLDER=${MORV_RELEASE_NAME} -DOUTPUT=${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.zip
-          -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/make_zip.cmake
+  COMMAND ${CMAKE_COMMAND} "-DFILES=${MORV_ZIP_FILES}" -DFOLDER=${MORV_RELEASE_NAME}
+          -DOUTPUT=${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.zip -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/make_zip.cmake
   COMMENT "Making ${MORV_RELEASE_NAME}.zip"
   VERBATIM)
 add_dependencies(zip morvtime)
@@ -26,5 +26,6 @@ add_dependencies(zip morvtime)
 include(${PROJECT_SOURCE_DIR}/installer/installer.cmake)
 if(MORV_CAN_BUILD_INSTALLER)
   morv_add_installer(installer VERSION ${PROJECT_VERSION}
-                     OUTPUT ${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.msi FILES ${MORV_PROGRAM_FILES})
+                     OUTPUT ${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.msi
+                     FILES ${MORV_PROGRAM_FILES})
 endif()

@@ -18,7 +18,8 @@ morv_source_date_epoch(epoch "${SOURCE_DIR}")
 set(LANGUAGE 1041)  # Japanese, the program's language
 string(UUID PRODUCT_CODE NAMESPACE ${UPGRADE_CODE} NAME "product ${VERSION}" TYPE SHA1 UPPER)
 string(UUID PROGRAM_COMPONENT NAMESPACE ${UPGRADE_CODE} NAME "component Program" TYPE SHA1 UPPER)
-string(UUID FOLDER_COMPONENT NAMESPACE ${UPGRADE_CODE} NAME "component UserPrograms" TYPE SHA1 UPPER)
+string(UUID FOLDER_COMPONENT NAMESPACE ${UPGRADE_CODE} NAME "component UserPrograms"
+       TYPE SHA1 UPPER)
 
 # Everything the package holds, staged under its own name, and its File elements.
 set(stage "${OUTPUT}.files")
