@@ -4,7 +4,8 @@
 # A CMake script per package makes it from this build and runs one suite of release_test, a
 # Windows program, on it (under the emulator when cross-compiled).
 add_executable(release_test release_test.cpp clock_face_pixels.cpp)
-target_link_libraries(release_test PRIVATE morv_e2e_support GTest::gtest_main msi ole32 shell32 uuid)
+target_link_libraries(release_test PRIVATE morv_e2e_support GTest::gtest_main
+                                           msi ole32 shell32 uuid)
 target_compile_definitions(release_test PRIVATE "MORV_TEST_VERSION=L\"${PROJECT_VERSION}\"")
 set_target_properties(release_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 morv_set_warnings(release_test)
@@ -13,7 +14,8 @@ function(morv_release_test name)
   add_test(NAME ${name}
     COMMAND ${CMAKE_COMMAND} -DBINARY_DIR=${CMAKE_BINARY_DIR} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
             -DNAME=${MORV_RELEASE_NAME} "-DRUNNER=${CMAKE_CROSSCOMPILING_EMULATOR}"
-            -DPROGRAM=$<TARGET_FILE:release_test> ${ARGN} -P ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cmake)
+            -DPROGRAM=$<TARGET_FILE:release_test> ${ARGN}
+            -P ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cmake)
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)
 endfunction()
 
