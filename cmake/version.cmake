@@ -2,6 +2,10 @@
 # the header that the program and the version resource read, and the manifest. Everything else
 # (the zip's and the installer's names and versions) takes the same CMake variables.
 set(MORV_PUBLISHER "MorvTime Developers")
+# The installer's upgrade code: the same for every version, so that Windows Installer knows a newer
+# MorvTime replaces an older one. Written once; the product and component codes derive from it
+# (installer/build_msi.cmake).
+set(MORV_UPGRADE_CODE "239D0831-D256-4DAA-A9D8-6CD95AFA4F55")
 
 # The fourth part of the file version, which project(VERSION) may leave out.
 if(PROJECT_VERSION_TWEAK STREQUAL "")

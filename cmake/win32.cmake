@@ -42,6 +42,9 @@ else()
   # instead, the same end as before. --gc-sections drops unreferenced data and code.
   target_link_options(morvtime PRIVATE -Wl,--gc-sections
                       -Wl,--defsym=_ZN9__gnu_cxx27__verbose_terminate_handlerEv=abort)
+  # Reproducible: no link time in the PE header, so that the same sources give the same bytes
+  # (the header's checksum, computed over the file, then follows).
+  target_link_options(morvtime PRIVATE -Wl,--no-insert-timestamp)
   set_property(SOURCE resources/morvtime.rc APPEND PROPERTY COMPILE_OPTIONS -c 65001)
 endif()
 
@@ -50,5 +53,5 @@ add_custom_command(TARGET morvtime POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/resources/Morvyomi.txt
           $<TARGET_FILE_DIR:morvtime>/Morvyomi.txt)
 
-# The release zip.
-include(${PROJECT_SOURCE_DIR}/cmake/package.cmake)
+# The release: the zip and the installer.
+include(${PROJECT_SOURCE_DIR}/cmake/release.cmake)

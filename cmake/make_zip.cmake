@@ -1,0 +1,29 @@
+# Makes a release zip: FILES in one folder FOLDER, the same bytes for the same files whenever and
+# wherever it is made: the entries in name order, every time in them the source date, the same
+# permissions for every file.
+#   cmake -DFILES=<a;b;...> -DFOLDER=<name> -DOUTPUT=<zip> -DSOURCE_DIR=<sources> -P make_zip.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/source_date_epoch.cmake)
+morv_source_date_epoch(epoch "${SOURCE_DIR}")
+
+set(stage "${OUTPUT}.files")
+file(REMOVE_RECURSE "${stage}")
+set(entries)
+foreach(file IN LISTS FILES)
+  file(COPY "${file}" DESTINATION "${stage}/${FOLDER}"
+       FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+  get_filename_component(name "${file}" NAME)
+  list(APPEND entries "${FOLDER}/${name}")
+endforeach()
+list(SORT entries)
+
+# libarchive stamps every entry with SOURCE_DATE_EPOCH (modified, accessed and changed), and
+# writes the zip's local times for the time zone in TZ.
+set(ENV{SOURCE_DATE_EPOCH} ${epoch})
+set(ENV{TZ} UTC)
+file(REMOVE "${OUTPUT}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf "${OUTPUT}" --format=zip -- ${entries}
+                WORKING_DIRECTORY "${stage}" RESULT_VARIABLE result)
+file(REMOVE_RECURSE "${stage}")
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "could not make ${OUTPUT}")
+endif()

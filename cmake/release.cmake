@@ -1,0 +1,31 @@
+# The release, made from this build's files:
+#   cmake --build --preset windows --target zip         MorvTime-<version>-win64.zip
+#   cmake --build --preset windows --target installer   MorvTime-<version>-win64.msi (needs wixl)
+# Both are reproducible: every time stamp in them is the source date (SOURCE_DATE_EPOCH, else the
+# last commit's time; cmake/source_date_epoch.cmake) and their entries come in a fixed order, so
+# the same commit gives the same bytes (scripts/release --check compares two builds).
+
+# An installed MorvTime: the program and, beside it, the read-me that its read-me command opens
+# from the current directory. The zip adds the README and the licence.
+set(MORV_PROGRAM $<TARGET_FILE:morvtime>)
+set(MORV_PROGRAM_FILES ${MORV_PROGRAM} ${PROJECT_SOURCE_DIR}/resources/Morvyomi.txt)
+set(MORV_ZIP_FILES ${MORV_PROGRAM_FILES} ${PROJECT_SOURCE_DIR}/README.md
+                   ${PROJECT_SOURCE_DIR}/LICENSE)
+set(MORV_RELEASE_NAME MorvTime-${PROJECT_VERSION}-win64)
+
+# The zip holds one folder named like the zip. Not made by CPack, whose entries come in the order
+# the file system lists them; named zip, since CMake keeps the name package for CPack as long as a
+# build folder holds a CPack configuration.
+add_custom_target(zip
+  COMMAND ${CMAKE_COMMAND} "-DFILES=${MORV_ZIP_FILES}" -DFOLDER=${MORV_RELEASE_NAME}
+          -DOUTPUT=${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.zip -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/make_zip.cmake
+  COMMENT "Making ${MORV_RELEASE_NAME}.zip"
+  VERBATIM)
+add_dependencies(zip morvtime)
+
+include(${PROJECT_SOURCE_DIR}/installer/installer.cmake)
+if(MORV_CAN_BUILD_INSTALLER)
+  morv_add_installer(installer VERSION ${PROJECT_VERSION}
+                     OUTPUT ${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.msi
+                     FILES ${MORV_PROGRAM_FILES})
+endif()
