@@ -22,30 +22,19 @@ struct Metrics {
   }
 };
 
-TEST(LabelFont, TheMessageFontWhereTheTextFitsInIt) {
+TEST(LabelFont, TheMessageFontThenTheDialogFaceAtItsSizeThenTheLargestSizeThatFits) {
   Metrics metrics;
-  const LabelFont chosen = FitLabelFont({400, 18}, 12, std::ref(metrics));
-  EXPECT_EQ(chosen.face, LabelFont::Face::Message);
-  EXPECT_EQ(chosen.heightPx, 12);
+  const LabelFont fits = FitLabelFont({400, 18}, 12, std::ref(metrics));
+  EXPECT_EQ(fits.face, LabelFont::Face::Message);
+  EXPECT_EQ(fits.heightPx, 12);
   EXPECT_EQ(metrics.measured.size(), 1u);
-}
-
-TEST(LabelFont, TheStandardDialogFaceAtTheSameSizeWhereTheMessageFontsLineIsTooTall) {
-  Metrics metrics;
-  const LabelFont chosen = FitLabelFont({400, 17}, 12, std::ref(metrics));  // 18 > 17 >= 15
-  EXPECT_EQ(chosen.face, LabelFont::Face::StandardDialog);
-  EXPECT_EQ(chosen.heightPx, 12);
-}
-
-TEST(LabelFont, TheLargestSizeThatFitsWhereNoFaceFitsAtTheMessageSize) {
-  Metrics metrics;
-  // 14 pixels high: the dialog face's line fits up to 11 pixels.
-  LabelFont chosen = FitLabelFont({400, 14}, 12, std::ref(metrics));
-  EXPECT_EQ(chosen.face, LabelFont::Face::StandardDialog);
-  EXPECT_EQ(chosen.heightPx, 11);
-  // Too narrow as well: 20 characters must fit 200 pixels, so 10 pixels at most.
-  chosen = FitLabelFont({200, 14}, 12, std::ref(metrics));
-  EXPECT_EQ(chosen.heightPx, 10);
+  // 17 pixels high: the message face's line (18) is too tall, the dialog face's (15) fits.
+  const LabelFont sameSize = FitLabelFont({400, 17}, 12, std::ref(metrics));
+  EXPECT_EQ(sameSize.face, LabelFont::Face::StandardDialog);
+  EXPECT_EQ(sameSize.heightPx, 12);
+  // 14 pixels high: the dialog face fits up to 11 pixels; 200 wide as well: 10 pixels at most.
+  EXPECT_EQ(FitLabelFont({400, 14}, 12, std::ref(metrics)).heightPx, 11);
+  EXPECT_EQ(FitLabelFont({200, 14}, 12, std::ref(metrics)).heightPx, 10);
 }
 
 TEST(LabelFont, NeverSmallerThanReadable) {

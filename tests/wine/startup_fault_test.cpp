@@ -62,7 +62,6 @@ class Refusal {
   Refusal(const Refusal&) = delete;
   Refusal& operator=(const Refusal&) = delete;
   bool Active() const { return original_ != nullptr; }
-  void* original() const { return original_; }
 
  private:
   const char* module_;
@@ -86,21 +85,6 @@ HPEN WINAPI RefusePen(DWORD, DWORD, const LOGBRUSH*, DWORD, const DWORD*) {
 HFONT WINAPI RefuseFont(const LOGFONTW*) {
   SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   return nullptr;
-}
-
-// Refuses buttons only, so that the clock window itself can still be made.
-using CreateWindowFunction = HWND(WINAPI*)(DWORD, LPCWSTR, LPCWSTR, DWORD, int, int, int, int, HWND,
-                                           HMENU, HINSTANCE, LPVOID);
-CreateWindowFunction gCreateWindow = nullptr;
-HWND WINAPI RefuseButtons(DWORD exStyle, LPCWSTR className, LPCWSTR name, DWORD style, int x, int y,
-                          int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                          LPVOID parameter) {
-  if (!IS_INTRESOURCE(className) && lstrcmpiW(className, L"BUTTON") == 0) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return nullptr;
-  }
-  return gCreateWindow(exStyle, className, name, style, x, y, width, height, parent, menu, instance,
-                       parameter);
 }
 
 // What the user saw while the program ran: the message boxes of this process, read and
@@ -229,12 +213,11 @@ TEST(LaterFault, ARefusedControlOrFontLeavesTheClockRunningAndTheDialogCanOpenLa
     ASSERT_NE(window, nullptr);
     const auto aboutCommand = static_cast<WPARAM>(GetMenuItemID(GetMenu(window), 1));
     {
-      void* refusing = std::string(function) == "CreateFontIndirectW"
-                           ? reinterpret_cast<void*>(&RefuseFont)
-                           : reinterpret_cast<void*>(&RefuseButtons);
-      const Refusal refusal(module, function, refusing);
+      // The clock window is made: from here on only the dialog's controls are refused.
+      const Refusal refusal(module, function, std::string(function) == "CreateFontIndirectW"
+                                                  ? reinterpret_cast<void*>(&RefuseFont)
+                                                  : reinterpret_cast<void*>(&RefuseWindow));
       ASSERT_TRUE(refusal.Active());
-      gCreateWindow = reinterpret_cast<CreateWindowFunction>(refusal.original());
       SendMessageW(window, WM_COMMAND, aboutCommand, 0);
     }
     EXPECT_FALSE(about.Loaded());
