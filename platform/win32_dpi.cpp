@@ -1,6 +1,7 @@
 #include "platform/win32_dpi.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "platform/win32_text.h"
 
@@ -21,6 +22,28 @@ UINT SystemDpi() {
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
   if (screen) ReleaseDC(nullptr, screen);
   return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+// A window's device context for as long as this object lives.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {
+    if (dc_ == nullptr) throw PlatformError("no device context");
+  }
+  ~WindowDc() { ReleaseDC(window_, dc_); }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+HFONT CreateLogFont(const LOGFONTW& logFont) {
+  const HFONT font = CreateFontIndirectW(&logFont);
+  if (font == nullptr) throw PlatformError("a font could not be created");
+  return font;
 }
 
 }  // namespace
@@ -75,12 +98,7 @@ LOGFONTW LabelLogFont(const LOGFONTW& message, const LabelFont& choice) {
   return font;
 }
 
-HFONT CreateMessageFont(UINT dpi) {
-  const LOGFONTW logFont = MessageLogFont(dpi);
-  const HFONT font = CreateFontIndirectW(&logFont);
-  if (font == nullptr) throw PlatformError("the dialog font could not be created");
-  return font;
-}
+HFONT CreateMessageFont(UINT dpi) { return CreateLogFont(MessageLogFont(dpi)); }
 
 HFONT CreatePointFont(const Font& font, UINT dpi) {
   LOGFONTW logFont{};
@@ -90,9 +108,26 @@ HFONT CreatePointFont(const Font& font, UINT dpi) {
   logFont.lfQuality = DEFAULT_QUALITY;
   const std::wstring face = Widen(font.face);
   lstrcpynW(logFont.lfFaceName, face.c_str(), LF_FACESIZE);
-  const HFONT created = CreateFontIndirectW(&logFont);
-  if (created == nullptr) throw PlatformError("a font could not be created");
-  return created;
+  return CreateLogFont(logFont);
+}
+
+HFONT CreateFittingLabelFont(HWND label, const std::wstring& text, TextExtent box, UINT dpi) {
+  if (text.empty()) return nullptr;
+  const LOGFONTW message = MessageLogFont(dpi);
+  const int messageHeight = std::abs(static_cast<int>(message.lfHeight));
+  const WindowDc dc(label);
+  const LabelFont choice = FitLabelFont(box, messageHeight, [&](const LabelFont& candidate) {
+    const HFONT font = CreateLogFont(LabelLogFont(message, candidate));
+    const HGDIOBJ old = SelectObject(dc.get(), font);
+    RECT extent{0, 0, box.width, 0};
+    DrawTextW(dc.get(), text.c_str(), -1, &extent,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_LEFT);
+    SelectObject(dc.get(), old);
+    DeleteObject(font);
+    return TextExtent{extent.right - extent.left, extent.bottom - extent.top};
+  });
+  if (choice.face == LabelFont::Face::Message && choice.heightPx == messageHeight) return nullptr;
+  return CreateLogFont(LabelLogFont(message, choice));
 }
 
 }  // namespace morv::win32

@@ -1,8 +1,11 @@
-// DPI awareness and DPI-dependent resources. The newer calls are looked up at run time, so the
-// program also starts on systems that lack them, at the system DPI.
+// DPI awareness and DPI-dependent resources: the fonts at a DPI, and a label's font that fits
+// its text. The newer calls are looked up at run time, so the program also starts on systems
+// that lack them, at the system DPI.
 #pragma once
 
 #include <windows.h>
+
+#include <string>
 
 #include "platform/label_font.h"
 #include "platform/platform.h"
@@ -22,5 +25,8 @@ LOGFONTW LabelLogFont(const LOGFONTW& message, const LabelFont& choice);
 // Each throws PlatformError when the system refuses the font.
 HFONT CreateMessageFont(UINT dpi);
 HFONT CreatePointFont(const Font& font, UINT dpi);
+// The font a label's text fits its box (in pixels) in, measured as the label draws it, wrapped
+// at its width; nullptr when the message font fits.
+HFONT CreateFittingLabelFont(HWND label, const std::wstring& text, TextExtent box, UINT dpi);
 
 }  // namespace morv::win32

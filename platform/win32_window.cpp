@@ -2,9 +2,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <cstdlib>
-
 #include "platform/win32_dpi.h"
 #include "platform/win32_platform.h"
 #include "platform/win32_text.h"
@@ -54,22 +51,6 @@ std::wstring WindowTextOf(HWND window) {
   text.resize(static_cast<std::size_t>(length));
   return text;
 }
-
-// A window's device context for as long as this object lives.
-class WindowDc {
- public:
-  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {
-    if (dc_ == nullptr) throw PlatformError("no device context");
-  }
-  ~WindowDc() { ReleaseDC(window_, dc_); }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
 
 // The program icon at width x height pixels; LR_SHARED gives the system's shared copy.
 HICON LoadProgramIcon(HINSTANCE instance, int width, int height, UINT flags) {
@@ -304,39 +285,13 @@ void Win32Window::ApplyFont(Control& control) {
   if (control.hasOwnFont) {
     made = CreatePointFont(control.font, dpi_);
   } else if (control.isLabel) {
-    made = FittingFont(control);
+    made = CreateFittingLabelFont(control.hwnd, WindowTextOf(control.hwnd),
+                                  {ToPixels(control.bounds.width), ToPixels(control.bounds.height)},
+                                  dpi_);
   }
   SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(made ? made : dialogFont_), TRUE);
   if (control.madeFont != nullptr) DeleteObject(control.madeFont);
   control.madeFont = made;
-}
-
-// The font a label's text fits its box in, measured as the label draws it (wrapped at its
-// width); nullptr when the message font fits.
-HFONT Win32Window::FittingFont(const Control& control) const {
-  const std::wstring text = WindowTextOf(control.hwnd);
-  if (text.empty()) return nullptr;
-  const LOGFONTW message = MessageLogFont(dpi_);
-  const int messageHeight = std::abs(static_cast<int>(message.lfHeight));
-  const TextExtent box{ToPixels(control.bounds.width), ToPixels(control.bounds.height)};
-  const WindowDc dc(control.hwnd);
-  const LabelFont choice = FitLabelFont(box, messageHeight, [&](const LabelFont& candidate) {
-    const LOGFONTW logFont = LabelLogFont(message, candidate);
-    const HFONT font = CreateFontIndirectW(&logFont);
-    if (font == nullptr) throw PlatformError("a font could not be created");
-    const HGDIOBJ old = SelectObject(dc.get(), font);
-    RECT extent{0, 0, box.width, 0};
-    DrawTextW(dc.get(), text.c_str(), -1, &extent,
-              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_LEFT);
-    SelectObject(dc.get(), old);
-    DeleteObject(font);
-    return TextExtent{extent.right - extent.left, extent.bottom - extent.top};
-  });
-  if (choice.face == LabelFont::Face::Message && choice.heightPx == messageHeight) return nullptr;
-  const LOGFONTW chosen = LabelLogFont(message, choice);
-  const HFONT font = CreateFontIndirectW(&chosen);
-  if (font == nullptr) throw PlatformError("a font could not be created");
-  return font;
 }
 
 void Win32Window::TextChanged(HWND control) {

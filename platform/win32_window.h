@@ -82,7 +82,6 @@ class Win32Window final : public Window {
   void FollowSystemSettings(UINT message);
   void PlaceControl(Control& control);
   void ApplyFont(Control& control);
-  HFONT FittingFont(const Control& control) const;
   HWND AddControl(const wchar_t* className, const std::string& text, DWORD style, Rect bounds,
                   const Font* font, bool isLabel, std::function<void()> onClick);
   void RunCommand(int id);
