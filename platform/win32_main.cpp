@@ -11,7 +11,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   SetDllDirectoryW(L"");
   morv::win32::DeclareDpiAwareness();
-  // The common controls are loaded when the first dialog opens (win32_window.cpp), not here:
+  // The common controls are loaded when the first dialog opens (win32_controls.cpp), not here:
   // the clock window uses none, and loading them costs the running clock over 3 MB.
 
   morv::win32::Win32Platform platform;

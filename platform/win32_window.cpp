@@ -1,7 +1,5 @@
 #include "platform/win32_window.h"
 
-#include <commctrl.h>
-
 #include "platform/win32_dpi.h"
 #include "platform/win32_platform.h"
 #include "platform/win32_text.h"
@@ -13,27 +11,7 @@ namespace {
 
 constexpr wchar_t kMainClass[] = L"MorvTimeWindow";
 constexpr UINT_PTR kTimerId = 1;
-constexpr int kFirstControlId = 100;
 constexpr int kFirstMenuId = 1000;
-
-// Loads the common controls, once, for the dialogs' buttons; the clock window needs none, and
-// leaving them unloaded until the first dialog keeps the running clock over 3 MB smaller. They
-// are loaded, after the program has restricted library loading to the system folder, rather
-// than imported: an import is loaded before the program runs, and brings the theme library
-// along, from wherever the default search finds it first, this program's own folder included.
-void LoadCommonControls() {
-  static bool loaded = false;
-  if (loaded) return;
-  loaded = true;
-  if (const HMODULE library = LoadLibraryW(L"comctl32.dll")) {
-    using InitControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    // The cast through void(*)() keeps GCC's function-type-cast warning quiet.
-    const auto init = reinterpret_cast<InitControls>(
-        reinterpret_cast<void (*)()>(GetProcAddress(library, "InitCommonControlsEx")));
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
-    if (init != nullptr) init(&controls);
-  }
-}
 
 // A dialog template with no controls: the dialog manager provides keyboard navigation, the
 // default button and the dialog's system colours, and the controls are added afterwards.
@@ -44,20 +22,6 @@ struct alignas(4) EmptyDialogTemplate {  // templates must be DWORD-aligned
   WORD title = 0;
 };
 
-std::wstring WindowTextOf(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  GetWindowTextW(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
-  return text;
-}
-
-// The program icon at width x height pixels; LR_SHARED gives the system's shared copy.
-HICON LoadProgramIcon(HINSTANCE instance, int width, int height, UINT flags) {
-  return static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(MORV_ICON_ID), IMAGE_ICON, width, height, flags));
-}
-
 ATOM RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
   static ATOM atom = 0;
   if (atom != 0) return atom;
@@ -67,9 +31,8 @@ ATOM RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
   wc.hInstance = instance;
   // The icon's one image as drawn, 32 x 32; LoadIconW would stretch it to the system's icon
   // size (40 pixels at 120 DPI) and blur the X.
-  wc.hIcon = LoadProgramIcon(instance, 32, 32, 0);
-  wc.hIconSm = LoadProgramIcon(instance, GetSystemMetrics(SM_CXSMICON),
-                               GetSystemMetrics(SM_CYSMICON), 0);
+  wc.hIcon = LoadProgramIcon(32, 32, 0);
+  wc.hIconSm = LoadProgramIcon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0);
   wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   // No background brush: the window paints its whole client area itself, without flicker.
   wc.hbrBackground = nullptr;
@@ -79,15 +42,6 @@ ATOM RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
 }
 
 }  // namespace
-
-// ---- Labels ----
-
-void Win32Label::SetText(const std::string& text) {
-  SetWindowTextW(control_, Widen(text).c_str());
-  owner_.TextChanged(control_);
-}
-
-std::string Win32Label::Text() const { return Narrow(WindowTextOf(control_)); }
 
 // ---- Creation and destruction ----
 
@@ -114,7 +68,7 @@ Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& spec,
       SendMessageW(hwnd_, WM_SETICON, ICON_BIG,
                    reinterpret_cast<LPARAM>(LoadIconW(instance, MAKEINTRESOURCEW(MORV_ICON_ID))));
       SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,
-                   reinterpret_cast<LPARAM>(LoadProgramIcon(instance, GetSystemMetrics(SM_CXSMICON),
+                   reinterpret_cast<LPARAM>(LoadProgramIcon(GetSystemMetrics(SM_CXSMICON),
                                                             GetSystemMetrics(SM_CYSMICON),
                                                             LR_SHARED)));
     }
@@ -138,6 +92,7 @@ Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& spec,
   }
   dpi_ = DpiForWindow(hwnd_);
   painter_.Attach(hwnd_, dpi_);
+  controls_.Attach(hwnd_, dpi_);
   FitClientSize();
 }
 
@@ -148,11 +103,6 @@ Win32Window::~Win32Window() {
     KillTimer(hwnd_, kTimerId);
     DestroyWindow(hwnd_);  // the menu bar and the controls go with the window
   }
-  for (Control& control : controls_) {
-    if (control.madeFont != nullptr) DeleteObject(control.madeFont);
-    if (control.icon != nullptr) DestroyIcon(control.icon);
-  }
-  if (dialogFont_ != nullptr) DeleteObject(dialogFont_);
 }
 
 // ---- Contents ----
@@ -161,54 +111,20 @@ Line& Win32Window::AddLine(Point from, Point to, int widthPx, Colour colour, boo
   return painter_.AddLine(from, to, widthPx, colour, visible);
 }
 
-HWND Win32Window::AddControl(const wchar_t* className, const std::string& text, DWORD style,
-                             Rect bounds, const Font* font, bool isLabel,
-                             std::function<void()> onClick) {
-  if (dialogFont_ == nullptr) dialogFont_ = CreateMessageFont(dpi_);
-  const int index = static_cast<int>(controls_.size());
-  const HWND control = CreateWindowExW(
-      0, className, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)),
-      GetModuleHandleW(nullptr), nullptr);
-  if (control == nullptr) throw PlatformError("a control could not be created");
-  // The tab order follows the order of adding.
-  SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  controls_.push_back({control, bounds, font != nullptr, font ? *font : Font{}, isLabel,
-                       std::move(onClick)});
-  PlaceControl(controls_.back());
-  return control;
-}
-
 Label& Win32Window::AddLabel(Rect bounds, const std::string& text, const Font* font) {
-  const HWND control =
-      AddControl(L"STATIC", text, SS_LEFT | SS_NOPREFIX, bounds, font, true, nullptr);
-  labels_.push_back(std::make_unique<Win32Label>(*this, control));
-  return *labels_.back();
+  return controls_.AddLabel(bounds, text, font);
 }
 
 void Win32Window::AddButton(Rect bounds, const std::string& text, ButtonRole role,
                             std::function<void()> onClick) {
-  const bool isDefault = role == ButtonRole::DefaultAndCancel;
-  const HWND control = AddControl(L"BUTTON", text,
-                                  WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
-                                  bounds, nullptr, false, std::move(onClick));
-  if (isDefault) {
-    cancelControl_ = static_cast<int>(controls_.size()) - 1;
-    if (IsDialog()) SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(GetDlgCtrlID(control)), 0);
+  const HWND button = controls_.AddButton(bounds, text, role, std::move(onClick));
+  if (role == ButtonRole::DefaultAndCancel && IsDialog()) {
+    SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(GetDlgCtrlID(button)), 0);
   }
 }
 
 void Win32Window::AddIconPicture(Rect bounds, Colour background) {
-  const HWND control = AddControl(L"STATIC", "", SS_ICON | SS_CENTERIMAGE | SS_REALSIZEIMAGE,
-                                  bounds, nullptr, false, nullptr);
-  controls_.back().background = background;
-  // The icon at the 32 x 32 pixels it is drawn in, whatever the DPI. Not a shared icon: the
-  // system keeps one shared icon per resource, in the size it was first loaded at (the window
-  // class's, scaled to the DPI), and that would be drawn larger than the picture and cut off.
-  const HICON icon = LoadProgramIcon(GetModuleHandleW(nullptr), 32, 32, 0);
-  controls_.back().icon = icon;
-  SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-  PlaceControl(controls_.back());  // SS_ICON resizes itself to the icon; keep the given box
+  controls_.AddIconPicture(bounds, background);
 }
 
 void Win32Window::AddMenuCommand(const std::string& caption, std::function<void()> onChoose) {
@@ -237,8 +153,8 @@ void Win32Window::Show() {
   ShowWindow(hwnd_, IsDialog() ? SW_SHOWNORMAL : SW_SHOWDEFAULT);
   // The focus is on the first control before the dialog is brought to the front, so that it is
   // there from the moment the user (or a screen reader) sees the dialog in front.
-  if (IsDialog() && !controls_.empty()) {
-    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(controls_.front().hwnd), TRUE);
+  if (IsDialog() && !controls_.Empty()) {
+    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(controls_.First()), TRUE);
   }
   SetForegroundWindow(hwnd_);
   UpdateWindow(hwnd_);
@@ -271,43 +187,9 @@ void Win32Window::FitClientSize() {
   }
 }
 
-void Win32Window::PlaceControl(Control& control) {
-  SetWindowPos(control.hwnd, nullptr, ToPixels(control.bounds.left), ToPixels(control.bounds.top),
-               ToPixels(control.bounds.width), ToPixels(control.bounds.height),
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  ApplyFont(control);
-}
-
-// A control's font at the current DPI: its own, or for a label the font its text fits in, or
-// the message font. The new font is in place before the old one goes.
-void Win32Window::ApplyFont(Control& control) {
-  HFONT made = nullptr;
-  if (control.hasOwnFont) {
-    made = CreatePointFont(control.font, dpi_);
-  } else if (control.isLabel) {
-    made = CreateFittingLabelFont(control.hwnd, WindowTextOf(control.hwnd),
-                                  {ToPixels(control.bounds.width), ToPixels(control.bounds.height)},
-                                  dpi_);
-  }
-  SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(made ? made : dialogFont_), TRUE);
-  if (control.madeFont != nullptr) DeleteObject(control.madeFont);
-  control.madeFont = made;
-}
-
-void Win32Window::TextChanged(HWND control) {
-  for (Control& entry : controls_) {
-    if (entry.hwnd == control) ApplyFont(entry);
-  }
-}
-
 void Win32Window::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
-  if (!controls_.empty()) {
-    const HFONT oldFont = dialogFont_;
-    dialogFont_ = CreateMessageFont(dpi_);
-    for (Control& control : controls_) PlaceControl(control);
-    DeleteObject(oldFont);
-  }
+  controls_.SetDpi(dpi_);
   painter_.SetDpi(dpi_);
 }
 
@@ -316,9 +198,7 @@ void Win32Window::FollowSystemSettings(UINT message) {
   if (message == WM_SETTINGCHANGE) ApplyDpi(dpi_);
   painter_.RenewColours();
   // Common controls take a colour change from their parent.
-  if (message == WM_SYSCOLORCHANGE) {
-    for (const Control& control : controls_) SendMessageW(control.hwnd, WM_SYSCOLORCHANGE, 0, 0);
-  }
+  if (message == WM_SYSCOLORCHANGE) controls_.ForwardColourChange();
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
@@ -328,10 +208,8 @@ void Win32Window::RunCommand(int id) {
   std::function<void()> handler;
   if (id >= kFirstMenuId && id - kFirstMenuId < static_cast<int>(menuCommands_.size())) {
     handler = menuCommands_[static_cast<std::size_t>(id - kFirstMenuId)];
-  } else if ((id == IDOK || id == IDCANCEL) && cancelControl_ >= 0) {
-    handler = controls_[static_cast<std::size_t>(cancelControl_)].onClick;
-  } else if (id >= kFirstControlId && id - kFirstControlId < static_cast<int>(controls_.size())) {
-    handler = controls_[static_cast<std::size_t>(id - kFirstControlId)].onClick;
+  } else {
+    handler = controls_.CommandHandler(id);
   }
   // A copy runs, because the handler may destroy this window and everything it holds.
   if (handler) handler();
@@ -378,23 +256,9 @@ bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
       painter_.Paint();
       result = 0;
       return true;
-    case WM_CTLCOLORSTATIC: {
-      const auto dc = reinterpret_cast<HDC>(wParam);
-      const auto control = reinterpret_cast<HWND>(lParam);
-      SetBkMode(dc, TRANSPARENT);
-      // A label's text in the text colour of the face it stands on: readable in every scheme.
-      SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-      for (const Control& entry : controls_) {
-        if (entry.hwnd == control && entry.background != kDefaultColour) {
-          SetDCBrushColor(dc, static_cast<COLORREF>(entry.background));
-          SetBkColor(dc, static_cast<COLORREF>(entry.background));
-          result = reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
-          return true;
-        }
-      }
-      result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_CTLCOLORSTATIC:
+      result = controls_.StaticColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
       return true;
-    }
     case WM_DPICHANGED: {
       const auto* suggested = reinterpret_cast<const RECT*>(lParam);
       ApplyDpi(HIWORD(wParam));

@@ -1,8 +1,8 @@
 // A top-level window over Win32: the clock's resizable main window or a fixed dialog. Contents
 // are kept in twips and laid out in pixels at the window's DPI, again whenever the DPI changes.
 // Lines are painted by the window itself (win32_lines.h); labels, buttons and the picture are
-// real child controls, so that screen readers can read them. The window creates itself and its
-// controls, owns its menu bar and timer, and turns messages into the callbacks it was given.
+// real child controls (win32_controls.h). The window creates itself, owns its menu bar and
+// timer, and turns messages into the callbacks it was given.
 #pragma once
 
 #include <windows.h>
@@ -13,25 +13,13 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32_controls.h"
 #include "platform/win32_dpi.h"
 #include "platform/win32_lines.h"
 
 namespace morv::win32 {
 
 class Win32Platform;
-class Win32Window;
-
-class Win32Label final : public Label {
- public:
-  Win32Label(Win32Window& owner, HWND control) : owner_(owner), control_(control) {}
-  // Also chooses the font the new text fits the label in.
-  void SetText(const std::string& text) override;
-  std::string Text() const override;
-
- private:
-  Win32Window& owner_;
-  HWND control_;
-};
 
 class Win32Window final : public Window {
  public:
@@ -52,22 +40,8 @@ class Win32Window final : public Window {
 
   HWND handle() const { return hwnd_; }
   bool IsDialog() const { return frame_ == Frame::FixedDialog; }
-  // The label's text has changed: fit its font again.
-  void TextChanged(HWND control);
 
  private:
-  struct Control {
-    HWND hwnd;
-    Rect bounds;      // twips
-    bool hasOwnFont;  // the font below; else the message font, fitted to a label's text
-    Font font;
-    bool isLabel = false;
-    std::function<void()> onClick;
-    HFONT madeFont = nullptr;  // a font made for this control alone, destroyed with the window
-    Colour background = kDefaultColour;
-    HICON icon = nullptr;  // a picture's own icon, destroyed with the window
-  };
-
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   // Handles one message; false leaves it to the system's default handling. Contained: what the
@@ -80,10 +54,6 @@ class Win32Window final : public Window {
   void ApplyDpi(UINT dpi);
   // The system's colours, theme or fonts have changed.
   void FollowSystemSettings(UINT message);
-  void PlaceControl(Control& control);
-  void ApplyFont(Control& control);
-  HWND AddControl(const wchar_t* className, const std::string& text, DWORD style, Rect bounds,
-                  const Font* font, bool isLabel, std::function<void()> onClick);
   void RunCommand(int id);
 
   Win32Platform& platform_;
@@ -97,12 +67,9 @@ class Win32Window final : public Window {
   UINT dpi_ = 96;
   bool placed_ = false;
   bool destroying_ = false;
-  HFONT dialogFont_ = nullptr;  // the message font, made with the first control
   LinePainter painter_;
-  std::vector<std::unique_ptr<Win32Label>> labels_;
-  std::vector<Control> controls_;
+  ControlSet controls_;
   std::vector<std::function<void()>> menuCommands_;
-  int cancelControl_ = -1;  // index of the control that Esc and Enter press
 };
 
 }  // namespace morv::win32
