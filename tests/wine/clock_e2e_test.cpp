@@ -43,19 +43,6 @@ class ScreenDpi {
   bool hadSetting_ = false;
 };
 
-// The face's time lags the local time read just before the capture by up to one timer
-// interval, and on a busy machine the clock's process may wait its turn a while longer, so the
-// face may show one of the two seconds before; it never runs ahead of the time read just after.
-// A wrong time (another hour, a swapped bit, a stopped clock) is far outside this.
-bool ShowsCurrentTime(const TimeOfDay& shown, const TimeOfDay& before, const TimeOfDay& after) {
-  constexpr int kDay = 24 * 60 * 60;
-  constexpr int kMaxLagSeconds = 2;
-  const int behind = (before.SecondsOfDay() - shown.SecondsOfDay() + kDay) % kDay;
-  const int ahead = (shown.SecondsOfDay() - before.SecondsOfDay() + kDay) % kDay;
-  const int span = (after.SecondsOfDay() - before.SecondsOfDay() + kDay) % kDay;
-  return behind <= kMaxLagSeconds || ahead <= span;
-}
-
 // Where a failing test leaves the capture it judged, next to the test program (fopen takes a
 // path in the ANSI code page).
 std::string FailureImagePath(const char* name) {
@@ -77,7 +64,7 @@ struct Reading {
   std::string mismatch;  // "" when every pixel agrees with the sides read
 
   bool Current() const {
-    return sides && mismatch.empty() && ShowsCurrentTime(TimeForSides(*sides), before, after);
+    return sides && mismatch.empty() && IsCurrent(TimeForSides(*sides), before, after);
   }
   std::string Describe() const {
     if (!sides) return "the capture is too small to read the face";

@@ -23,6 +23,11 @@ struct TimeOfDay {
 
 TimeOfDay LocalTimeOfDay();
 
+// Whether a face that shows `shown` shows the current time for a look taken between the local
+// times before and after. The face shows the time read at its latest tick, which lags by up to
+// one timer interval: it may show the second before, never a second after the look.
+bool IsCurrent(const TimeOfDay& shown, const TimeOfDay& before, const TimeOfDay& after);
+
 // Which of the 24 sides are shown: bit 4*box + k is side k (bit k of the digit) of box 0-5,
 // the boxes from left to right (hours high, hours low, ..., seconds low).
 using SideMask = unsigned;
