@@ -1,5 +1,7 @@
 #include "clock/Form1.h"
 
+#include <string>
+
 #include "about/frmAbout.h"
 #include "clock/clock_layout.h"
 #include "clock/hex_text.h"
@@ -53,6 +55,7 @@ void Form1::Populate() {
   window_->AddMenuCommand(layout::kMenuHowToRead, [this] { mn_yomi_Click(); });
   window_->AddMenuCommand(layout::kMenuAbout, [this] { Mn_About_Click(); });
   window_->StartTimer(layout::kTimerIntervalMs, [this] { Timer1_Timer(); });
+  window_->DescribeToScreenReaders(AccessibleRole::Clock, [this] { return TimeForScreenReaders(); });
   window_->Show();
 }
 
@@ -84,6 +87,23 @@ void Form1::UpdatePair(DigitBox& high, DigitBox& low, const std::string& text) {
     high[k]->SetVisible(twoDigits && GetHexBit(highDigit, bit).value_or(false));
     low[k]->SetVisible(GetHexBit(lowDigit, bit).value_or(false));
   }
+}
+
+namespace {
+
+// A unit as the face shows it: two digits, the high one 0 where the text has only one.
+std::string TwoDigits(const std::string& text) { return text.size() < 2 ? "0" + text : text; }
+std::string TwoDigits(int value) { return TwoDigits(std::to_string(value)); }
+
+}  // namespace
+
+AccessibleText Form1::TimeForScreenReaders() const {
+  AccessibleText text{layout::kAccessibleName, "", ""};
+  if (HouHex.empty()) return text;  // no tick yet: the face shows no time
+  text.value = TwoDigits(TickTime.hour) + ":" + TwoDigits(TickTime.minute) + ":" +
+               TwoDigits(TickTime.second);
+  text.description = TwoDigits(HouHex) + ":" + TwoDigits(MinHex) + ":" + TwoDigits(SecHex);
+  return text;
 }
 
 std::optional<bool> Form1::GetHexBit(const std::string& digit, int bit) {

@@ -23,6 +23,10 @@ class Form1 {
   void Show();
   bool Loaded() const { return window_ != nullptr; }
 
+  // What a screen reader is told, as of the latest tick: the time in decimal as the value, the
+  // face's own hexadecimal reading as the description; both empty before the first tick.
+  AccessibleText TimeForScreenReaders() const;
+
   // Event handlers.
   void Timer1_Timer();
   void mn_yomi_Click();

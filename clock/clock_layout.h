@@ -67,6 +67,9 @@ inline constexpr std::array<Segment, 4> kColonStrokes{{
     {{5160, 720}, {5160, 840}},
 }};
 
+// What a screen reader calls the face.
+inline constexpr const char* kAccessibleName = "時刻";
+
 inline constexpr const char* kMenuHowToRead = "読み方";
 inline constexpr const char* kMenuAbout = "MorvTimeについて";
 

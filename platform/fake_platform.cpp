@@ -80,6 +80,17 @@ void FakeWindow::StartTimer(int intervalMs, std::function<void()> onTick) {
   onTick_ = std::move(onTick);
 }
 
+void FakeWindow::DescribeToScreenReaders(AccessibleRole role,
+                                         std::function<AccessibleText()> describe) {
+  accessibleRole = role;
+  describe_ = std::move(describe);
+}
+
+AccessibleText FakeWindow::AskAsScreenReader() const {
+  if (!describe_) throw std::logic_error("the window describes nothing to screen readers");
+  return describe_();
+}
+
 void FakeWindow::Show() { shown = true; }
 
 void FakeWindow::BringToFront() { ++timesBroughtToFront; }

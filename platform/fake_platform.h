@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -77,6 +78,7 @@ class FakeWindow final : public Window {
   void AddIconPicture(Rect bounds, Colour background) override;
   void AddMenuCommand(const std::string& caption, std::function<void()> onChoose) override;
   void StartTimer(int intervalMs, std::function<void()> onTick) override;
+  void DescribeToScreenReaders(AccessibleRole role, std::function<AccessibleText()> describe) override;
   void Show() override;
   void BringToFront() override;
 
@@ -89,6 +91,8 @@ class FakeWindow final : public Window {
   void PressEnter();   // with the focus where the dialog opened it
   void PressEscape();
   void RequestClose();  // the close box
+  // What a screen reader would be told now; throws when the window describes nothing.
+  AccessibleText AskAsScreenReader() const;
 
   const WindowSpec spec;
   std::vector<std::unique_ptr<FakeLine>> lines;
@@ -98,6 +102,7 @@ class FakeWindow final : public Window {
   std::vector<FakeMenuCommand> menu;
   std::vector<std::string> tabOrder;  // control kinds and texts, in the order they were added
   int timerIntervalMs = 0;
+  std::optional<AccessibleRole> accessibleRole;
   bool shown = false;
   int timesBroughtToFront = 0;
   int repaintRequests = 0;
@@ -109,6 +114,7 @@ class FakeWindow final : public Window {
   FakePlatform& platform_;
   std::function<void()> onCloseRequest_;
   std::function<void()> onTick_;
+  std::function<AccessibleText()> describe_;
 };
 
 struct StartedProgram {

@@ -59,6 +59,18 @@ enum class ButtonRole {
   DefaultAndCancel,  // answers Enter (while no other button has the focus) and Esc
 };
 
+// What a screen reader is told of a window's client area, as of the moment it asks (UTF-8).
+struct AccessibleText {
+  std::string name;
+  std::string value;        // "" when there is nothing to tell
+  std::string description;
+};
+
+// What a window's client area is to a screen reader.
+enum class AccessibleRole {
+  Clock,  // read-only; its value is the time it shows
+};
+
 class Line {
  public:
   virtual ~Line() = default;
@@ -92,6 +104,10 @@ class Window {
   // window. Ticks that fall due while the thread is busy are merged, so a tick must read the
   // clock rather than count.
   virtual void StartTimer(int intervalMs, std::function<void()> onTick) = 0;
+  // Lets screen readers read the client area as one object of this role. describe runs only
+  // when a reader asks, on the user-interface thread, and never after the window is gone.
+  virtual void DescribeToScreenReaders(AccessibleRole role,
+                                       std::function<AccessibleText()> describe) = 0;
   // Shows and activates the window; a dialog-framed window puts the focus on its first control.
   virtual void Show() = 0;
   virtual void BringToFront() = 0;

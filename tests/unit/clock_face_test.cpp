@@ -66,6 +66,27 @@ TEST(ClockTick, KeepsTheTimeAndItsHexadecimalTexts) {
   EXPECT_EQ(program.clock.TickTime.second, 56);
 }
 
+// A screen reader hears the time in decimal and can learn the face's hexadecimal reading; before
+// the first tick the face shows no time, and neither text tells one.
+TEST(ClockTick, TellsScreenReadersTheTimeTheFaceShows) {
+  RunningClock program;
+  EXPECT_EQ(program.window().accessibleRole, AccessibleRole::Clock);
+  const auto heard = [&] {
+    const AccessibleText text = program.window().AskAsScreenReader();
+    EXPECT_EQ(text.name, "時刻");
+    return text.value + " " + text.description;
+  };
+  EXPECT_EQ(heard(), " ");
+  program.TickAt(0, 0, 0);
+  EXPECT_EQ(heard(), "00:00:00 00:00:00");
+  program.TickAt(9, 5, 7);
+  EXPECT_EQ(heard(), "09:05:07 09:05:07");
+  program.TickAt(17, 59, 33);
+  EXPECT_EQ(heard(), "17:59:33 11:3B:21");
+  program.TickAt(23, 59, 59);
+  EXPECT_EQ(heard(), "23:59:59 17:3B:3B");
+}
+
 std::string Sides(const Form1::DigitBox& box) {
   std::string shown;
   for (const Line* side : box) shown += side->Visible() ? '1' : '0';
