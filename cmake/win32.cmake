@@ -13,6 +13,7 @@ endif()
 # The platform layer over Win32, for the program and for the tests that drive the backend itself.
 # No comctl32: the backend loads it itself once library loading is restricted (win32_controls.cpp).
 add_library(morv_win32 STATIC
+  platform/win32_accessible.cpp
   platform/win32_controls.cpp
   platform/win32_dpi.cpp
   platform/win32_lines.cpp

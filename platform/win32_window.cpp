@@ -145,6 +145,11 @@ void Win32Window::StartTimer(int intervalMs, std::function<void()> onTick) {
   }
 }
 
+void Win32Window::DescribeToScreenReaders(AccessibleRole role,
+                                          std::function<AccessibleText()> describe) {
+  screenReaders_.Describe(role, std::move(describe));
+}
+
 void Win32Window::Show() {
   if (!placed_ && IsDialog()) {
     platform_.PlaceDialog(hwnd_);
@@ -274,7 +279,10 @@ bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_THEMECHANGED:
       FollowSystemSettings(message);
       return false;
+    case WM_GETOBJECT:
+      return screenReaders_.Answer(hwnd_, wParam, lParam, result);
     case WM_NCDESTROY:
+      screenReaders_.Disconnect();
       platform_.WindowDestroyed(*this);
       hwnd_ = nullptr;
       return false;

@@ -2,7 +2,8 @@
 // are kept in twips and laid out in pixels at the window's DPI, again whenever the DPI changes.
 // Lines are painted by the window itself (win32_lines.h); labels, buttons and the picture are
 // real child controls (win32_controls.h). The window creates itself, owns its menu bar and
-// timer, and turns messages into the callbacks it was given.
+// timer, serves screen readers (win32_accessible.h), and turns messages into the callbacks it
+// was given.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32_accessible.h"
 #include "platform/win32_controls.h"
 #include "platform/win32_dpi.h"
 #include "platform/win32_lines.h"
@@ -35,6 +37,7 @@ class Win32Window final : public Window {
   void AddIconPicture(Rect bounds, Colour background) override;
   void AddMenuCommand(const std::string& caption, std::function<void()> onChoose) override;
   void StartTimer(int intervalMs, std::function<void()> onTick) override;
+  void DescribeToScreenReaders(AccessibleRole role, std::function<AccessibleText()> describe) override;
   void Show() override;
   void BringToFront() override;
 
@@ -69,6 +72,7 @@ class Win32Window final : public Window {
   bool destroying_ = false;
   LinePainter painter_;
   ControlSet controls_;
+  ScreenReaderAccess screenReaders_;
   std::vector<std::function<void()>> menuCommands_;
 };
 

@@ -1,9 +1,13 @@
-// The real clock window under Wine: its size at the screen's DPI, and the time it shows, read
-// back from its pixels alone.
+// The real clock window under Wine: its size at the screen's DPI, the time it shows, read back
+// from its pixels alone, and what a screen reader in another process hears of it.
 #include <gtest/gtest.h>
+
+#include <ole2.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <set>
@@ -14,6 +18,7 @@
 #include "clock_face_pixels.h"
 #include "clock_probe_client.h"
 #include "e2e_support.h"
+#include "hardening_support.h"
 
 namespace morv::e2e {
 namespace {
@@ -336,6 +341,215 @@ TEST(ClockFace, ShrinkingTheWindowClipsTheGlyphsWithoutScaling) {
   EXPECT_EQ(pixels.width, size.cx);
   EXPECT_EQ(pixels.height, size.cy);
   if (!matched) pixels.SavePpm(FailureImagePath("shrunk"));
+}
+
+// ---- Screen readers ----
+
+// A stand-in screen reader: one accessible object of another process's window, as MSAA gives it.
+class ReaderView {
+ public:
+  ReaderView(HWND window, LONG objectId) {
+    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (SUCCEEDED(com)) {
+      // __uuidof, not the import library's IID_IAccessible, which MinGW resolves to a thunk.
+      AccessibleObjectFromWindow(window, static_cast<DWORD>(objectId), __uuidof(IAccessible),
+                                 reinterpret_cast<void**>(&object_));
+    }
+  }
+  explicit ReaderView(IAccessible* object) : object_(object) {}
+  ~ReaderView() {
+    if (object_ != nullptr) object_->Release();
+  }
+  ReaderView(const ReaderView&) = delete;
+  ReaderView& operator=(const ReaderView&) = delete;
+
+  IAccessible* get() const { return object_; }
+  static VARIANT Self() {
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+  }
+  HRESULT Text(HRESULT (STDMETHODCALLTYPE IAccessible::*read)(VARIANT, BSTR*),
+               std::wstring& text) const {
+    BSTR answer = nullptr;
+    const HRESULT result = (object_->*read)(Self(), &answer);
+    // cppcheck-suppress knownConditionTrueFalse ; the call through the member pointer sets it
+    text = answer != nullptr ? std::wstring(answer, SysStringLen(answer)) : L"";
+    SysFreeString(answer);
+    return result;
+  }
+  std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*read)(VARIANT, BSTR*)) const {
+    std::wstring text;
+    Text(read, text);
+    return text;
+  }
+  // A role or state; -1 when the object gives none.
+  LONG Number(HRESULT (STDMETHODCALLTYPE IAccessible::*read)(VARIANT, VARIANT*)) const {
+    VARIANT answer;
+    VariantInit(&answer);
+    const HRESULT result = (object_->*read)(Self(), &answer);
+    return SUCCEEDED(result) && answer.vt == VT_I4 ? answer.lVal : -1;
+  }
+  RECT Location() const {
+    LONG left = 0, top = 0, width = 0, height = 0;
+    object_->accLocation(&left, &top, &width, &height, Self());
+    return {left, top, left + width, top + height};
+  }
+
+ private:
+  IAccessible* object_ = nullptr;
+};
+
+// "17:59:33" as the face reads it, in hexadecimal: "11:3B:21".
+std::wstring HexReading(const std::string& decimal) {
+  int hour = -1, minute = -1, second = -1;
+  if (std::sscanf(decimal.c_str(), "%d:%d:%d", &hour, &minute, &second) != 3) return L"?";
+  wchar_t hex[16];
+  swprintf(hex, 16, L"%02X:%02X:%02X", hour, minute, second);
+  return hex;
+}
+
+// The window a standard accessible object stands for; nullptr for any other object.
+HWND WindowOf(IUnknown* object) {
+  IOleWindow* window = nullptr;
+  HWND handle = nullptr;
+  if (SUCCEEDED(object->QueryInterface(__uuidof(IOleWindow), reinterpret_cast<void**>(&window)))) {
+    window->GetWindow(&handle);
+    window->Release();
+  }
+  return handle;
+}
+
+std::wstring Upper(std::wstring text) {
+  CharUpperW(text.data());
+  return text;
+}
+
+RECT ClientOnScreen(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  return client;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// A reader hears a clock named 時刻 whose value is the time its face shows, read from the window's
+// pixels at the same moment, in decimal, and whose description is the face's hexadecimal
+// reading; it follows the clock from second to second. The accessibility library is loaded, from
+// the system folder, only once a reader has asked. (Wine's own display driver loads the COM
+// libraries into every program with a window, so under Wine only this one shows it.)
+TEST(ScreenReader, HearsTheTimeTheFaceShows) {
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
+  const ClockFacePixels face(120);
+  ASSERT_TRUE(WaitForCurrentFace(clock.window, face).Current());
+  EXPECT_EQ(LoadedModule(clock.process.handle(), L"oleacc.dll"), L"") << "loaded before a reader asked";
+  const ReaderView reader(clock.window, OBJID_CLIENT);
+  ASSERT_NE(reader.get(), nullptr);
+  EXPECT_EQ(reader.Number(&IAccessible::get_accRole), ROLE_SYSTEM_CLOCK);
+  EXPECT_EQ(reader.Text(&IAccessible::get_accName), kAccessibleName);
+  const std::wstring oleacc = LoadedModule(clock.process.handle(), L"oleacc.dll");
+  EXPECT_EQ(Upper(oleacc.substr(0, oleacc.find_last_of(L'\\'))), Upper(SystemFolder()));
+
+  std::set<std::string> heard;
+  const ULONGLONG deadline = GetTickCount64() + 20000;
+  while (heard.size() < 3 && GetTickCount64() < deadline) {
+    const std::string before = Utf8(reader.Text(&IAccessible::get_accValue));
+    const std::wstring description = reader.Text(&IAccessible::get_accDescription);
+    const std::optional<SideMask> sides = face.ReadSides(CaptureClient(clock.window));
+    const std::string after = Utf8(reader.Text(&IAccessible::get_accValue));
+    ASSERT_TRUE(sides.has_value());
+    const TimeOfDay shown = TimeForSides(*sides);
+    EXPECT_TRUE(shown.Text() == before || shown.Text() == after)
+        << "the face shows " << shown.Text() << ", the reader heard " << before << " and " << after;
+    EXPECT_TRUE(description == HexReading(before) || description == HexReading(after))
+        << Utf8(description) << " is not the face's reading of " << before << " or " << after;
+    heard.insert(after);
+    Sleep(300);
+  }
+  EXPECT_GE(heard.size(), 3u) << "the value did not follow the clock";
+}
+
+// Where the clock is: its client area on the screen at 144 and 120 DPI, and again after the
+// window has moved and grown; a point in it finds the clock, one on the title bar does not.
+// It has the focus while its window is active, and not while the About dialog is; its parent is
+// the window's standard object, which answers as before.
+TEST(ScreenReader, FindsTheClockWhereItIsAndFocusedWhileActive) {
+  for (const int dpi : {144, 120}) {
+    ScreenDpi screen(dpi);
+    RunningClock clock;
+    ASSERT_TRUE(clock.Start());
+    const ReaderView reader(clock.window, OBJID_CLIENT);
+    ASSERT_NE(reader.get(), nullptr);
+    EXPECT_EQ(ClientSize(clock.window).cx, MulDiv(7740, dpi, 1440));
+    EXPECT_TRUE(SameRect(reader.Location(), ClientOnScreen(clock.window))) << dpi << " DPI";
+    if (dpi != 120) continue;
+
+    SetWindowPos(clock.window, nullptr, 40, 60, 900, 300, SWP_NOZORDER);
+    EXPECT_TRUE(WaitUntil([&] { return SameRect(reader.Location(), ClientOnScreen(clock.window)); }, 3000));
+    const RECT client = ClientOnScreen(clock.window);
+    VARIANT hit;
+    VariantInit(&hit);
+    EXPECT_EQ(reader.get()->accHitTest((client.left + client.right) / 2, client.top + 20, &hit), S_OK);
+    EXPECT_TRUE(hit.vt == VT_I4 && hit.lVal == CHILDID_SELF);
+    EXPECT_EQ(reader.get()->accHitTest(client.left + 20, client.top - 40, &hit), S_FALSE);
+    EXPECT_EQ(hit.vt, VT_EMPTY);
+
+    const LONG always = STATE_SYSTEM_READONLY | STATE_SYSTEM_FOCUSABLE;
+    ASSERT_TRUE(ActivateWindow(clock.window));
+    EXPECT_EQ(reader.Number(&IAccessible::get_accState), always | STATE_SYSTEM_FOCUSED);
+    VARIANT focus;
+    VariantInit(&focus);
+    EXPECT_EQ(reader.get()->get_accFocus(&focus), S_OK);
+    EXPECT_TRUE(focus.vt == VT_I4 && focus.lVal == CHILDID_SELF);
+    ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
+    ASSERT_NE(WaitForWindow(clock.process.id(), kAboutCaption, 5000), nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return reader.Number(&IAccessible::get_accState) == always; }, 3000));
+    EXPECT_EQ(reader.get()->get_accFocus(&focus), S_FALSE);
+
+    // Wine's standard window object answers little but the window it stands for.
+    IDispatch* parent = nullptr;
+    ASSERT_EQ(reader.get()->get_accParent(&parent), S_OK);
+    EXPECT_EQ(WindowOf(parent), clock.window);
+    parent->Release();
+    const ReaderView window(clock.window, OBJID_WINDOW);
+    ASSERT_NE(window.get(), nullptr);
+    EXPECT_EQ(WindowOf(window.get()), clock.window);
+  }
+}
+
+// A reader that still holds the clock after its window has closed (the About dialog keeps the
+// program running) gets an error from every call, and the program runs on and ends cleanly.
+TEST(ScreenReader, AReferenceHeldPastTheClockFailsCleanly) {
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
+  const ReaderView reader(clock.window, OBJID_CLIENT);
+  ASSERT_NE(reader.get(), nullptr);
+  ASSERT_EQ(reader.Text(&IAccessible::get_accName), kAccessibleName);
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
+  const HWND dialog = WaitForWindow(clock.process.id(), kAboutCaption, 5000);
+  ASSERT_NE(dialog, nullptr);
+  PostMessageW(clock.window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitDestroyed(clock.window));
+
+  // The object is cut off from its readers (Wine's COM then answers RPC_S_UNKNOWN_IF); one that
+  // answered would have reached the closed window's form.
+  std::wstring text;
+  for (const auto read : {&IAccessible::get_accName, &IAccessible::get_accValue}) {
+    const HRESULT result = reader.Text(read, text);
+    EXPECT_TRUE(FAILED(result)) << Utf8(text);
+  }
+  LONG left = 0, top = 0, width = 0, height = 0;
+  EXPECT_TRUE(FAILED(reader.get()->accLocation(&left, &top, &width, &height, ReaderView::Self())));
+  EXPECT_TRUE(clock.process.Running());
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+  EXPECT_EQ(clock.process.WaitForExit(10000), 0u);
+  EXPECT_TRUE(FAILED(reader.Text(&IAccessible::get_accValue, text)));
 }
 
 #if defined(_M_X64) || defined(__x86_64__)

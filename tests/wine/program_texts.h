@@ -7,6 +7,8 @@ namespace morv::e2e {
 inline constexpr wchar_t kClockCaption[] = L"MORV時計（デジタル）";
 inline constexpr wchar_t kAboutCaption[] = L"ﾊﾞｰｼﾞｮﾝ情報 MorvTime";
 inline constexpr wchar_t kEditorCaption[] = L"Morvyomi.txt - メモ帳";
+// What a screen reader calls the clock's face.
+inline constexpr wchar_t kAccessibleName[] = L"時刻";
 inline constexpr wchar_t kVersionText[] = L"Version 1.1.0";
 // Message boxes carry the application title.
 inline constexpr wchar_t kMessageTitle[] = L"MORVTIME";

@@ -6,6 +6,9 @@
 // no half-made dialog, and the next About command must open a complete one.
 #include <gtest/gtest.h>
 
+#include <ole2.h>
+#include <oleacc.h>
+
 #include <atomic>
 #include <cstring>
 #include <string>
@@ -87,6 +90,11 @@ HFONT WINAPI RefuseFont(const LOGFONTW*) {
   return nullptr;
 }
 
+HMODULE WINAPI RefuseLibrary(LPCWSTR, HANDLE, DWORD) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  return nullptr;
+}
+
 // What the user saw while the program ran: the message boxes of this process, read and
 // answered with OK by a second thread, and whether a clock window was visible meanwhile.
 struct Observer {
@@ -139,6 +147,17 @@ void DispatchWaiting() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+}
+
+// Whether the clock, running on the test's own thread, moves on to another second.
+bool KeepsTicking(const Form1& clock) {
+  const LocalTime before = clock.TickTime;
+  return WaitUntil(
+      [&] {
+        DispatchWaiting();
+        return clock.TickTime.second != before.second || clock.TickTime.minute != before.minute;
+      },
+      3000);
 }
 
 int RunClockProgram() {
@@ -223,14 +242,7 @@ TEST(LaterFault, ARefusedControlOrFontLeavesTheClockRunningAndTheDialogCanOpenLa
     EXPECT_FALSE(about.Loaded());
     EXPECT_EQ(FindWindowW(nullptr, kAboutCaption), nullptr) << "a half-made dialog was left";
     ASSERT_TRUE(IsWindow(window));
-    const LocalTime before = clock.TickTime;
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-          DispatchWaiting();
-          return clock.TickTime.second != before.second || clock.TickTime.minute != before.minute;
-        },
-        3000))
-        << "the clock stopped";
+    EXPECT_TRUE(KeepsTicking(clock)) << "the clock stopped";
 
     SendMessageW(window, WM_COMMAND, aboutCommand, 0);
     ASSERT_TRUE(about.Loaded());
@@ -239,6 +251,36 @@ TEST(LaterFault, ARefusedControlOrFontLeavesTheClockRunningAndTheDialogCanOpenLa
     EXPECT_EQ(Children(dialog).size(), 8u);  // two buttons, the picture and five labels
     EXPECT_EQ(WindowText(Children(dialog)[0]), L"OK");
   }
+}
+
+// A screen reader's request while the accessibility library is refused: the reader gets the
+// system's default object of a client area, and the clock ticks on. (This process imports the
+// library itself; only the clock's own loading of it is refused.)
+TEST(LaterFault, ARefusedAccessibilityLibraryLeavesReadersTheDefaultObject) {
+  win32::Win32Platform platform;
+  frmAbout about(platform);
+  Form1 clock(platform, about);
+  clock.Show();
+  const HWND window = FindWindowW(kClockClass, nullptr);
+  ASSERT_NE(window, nullptr);
+  IAccessible* object = nullptr;
+  {
+    const Refusal refusal("kernel32.dll", "LoadLibraryExW", reinterpret_cast<void*>(&RefuseLibrary));
+    ASSERT_TRUE(refusal.Active());
+    ASSERT_EQ(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
+                                         __uuidof(IAccessible), reinterpret_cast<void**>(&object)),
+              S_OK);
+  }
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  VARIANT role;
+  VariantInit(&role);
+  EXPECT_EQ(object->get_accRole(self, &role), S_OK);
+  EXPECT_EQ(role.lVal, ROLE_SYSTEM_CLIENT);
+  object->Release();
+  EXPECT_TRUE(KeepsTicking(clock)) << "the clock stopped";
 }
 
 }  // namespace
