@@ -1,7 +1,9 @@
 # Makes a release zip: FILES in one folder FOLDER, the same bytes for the same files whenever and
 # wherever it is made: the entries in name order, every time in them the source date, the same
 # permissions for every file.
-#   cmake -DFILES=<a;b;...> -DFOLDER=<name> -DOUTPUT=<zip> -DSOURCE_DIR=<sources> -P make_zip.cmake
+#   cmake -DSETTINGS=<zip-settings.cmake> -DOUTPUT=<zip> -P make_zip.cmake
+# SETTINGS, written by the build (cmake/release.cmake), sets FILES, FOLDER and SOURCE_DIR.
+include(${SETTINGS})
 include(${CMAKE_CURRENT_LIST_DIR}/source_date_epoch.cmake)
 morv_source_date_epoch(epoch "${SOURCE_DIR}")
 

@@ -15,10 +15,18 @@ set(MORV_RELEASE_NAME MorvTime-${PROJECT_VERSION}-win64)
 
 # The zip holds one folder named like the zip. Not made by CPack, whose entries come in the order
 # the file system lists them; named zip, since CMake keeps the name package for CPack as long as a
-# build folder holds a CPack configuration.
+# build folder holds a CPack configuration. What goes into it is written to a file that the zip
+# target and the zip test hand to cmake/make_zip.cmake.
+set(MORV_ZIP_SETTINGS ${CMAKE_BINARY_DIR}/zip-settings-$<CONFIG>.cmake)
+file(GENERATE OUTPUT ${MORV_ZIP_SETTINGS} CONTENT
+"set(FILES [==[${MORV_ZIP_FILES}]==])
+set(FOLDER [==[${MORV_RELEASE_NAME}]==])
+set(SOURCE_DIR [==[${PROJECT_SOURCE_DIR}]==])
+")
 add_custom_target(zip
-  COMMAND ${CMAKE_COMMAND} "-DFILES=${MORV_ZIP_FILES}" -DFOLDER=${MORV_RELEASE_NAME}
-          -DOUTPUT=${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.zip -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/make_zip.cmake
+  COMMAND ${CMAKE_COMMAND} -DSETTINGS=${MORV_ZIP_SETTINGS}
+          -DOUTPUT=${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.zip
+          -P ${PROJECT_SOURCE_DIR}/cmake/make_zip.cmake
   COMMENT "Making ${MORV_RELEASE_NAME}.zip"
   VERBATIM)
 add_dependencies(zip morvtime)
