@@ -13,17 +13,47 @@ set(MORV_ZIP_FILES ${MORV_PROGRAM_FILES} ${PROJECT_SOURCE_DIR}/README.md
                    ${PROJECT_SOURCE_DIR}/LICENSE)
 set(MORV_RELEASE_NAME MorvTime-${PROJECT_VERSION}-win64)
 
+include(${PROJECT_SOURCE_DIR}/installer/installer.cmake)
+
+# The zip's writer, cmake/make_zip.py, needs Python 3's standard library only. The distribution's
+# Python, which installer.cmake looks for and scripts/setup installs, comes first: every machine
+# set up that way then writes with the same Python and zlib, and any user can run it, unlike a
+# Python under someone's home folder. With no Python 3 at all, as on a plain Visual Studio
+# machine, the zip is still made, by CMake's own writer: it records the builder's user and group
+# ids in every entry (always 0 on Windows), so its zips do not match the ones Python writes.
+# Releases are built where scripts/setup has run.
+set(MORV_ZIP_PYTHON "")
+if(MORV_SYSTEM_PYTHON)
+  set(MORV_ZIP_PYTHON ${MORV_SYSTEM_PYTHON})
+else()
+  find_package(Python3 COMPONENTS Interpreter)
+  if(Python3_Interpreter_FOUND)
+    set(MORV_ZIP_PYTHON ${Python3_EXECUTABLE})
+  else()
+    message(STATUS "No Python 3: the zip is made by CMake's own writer, which records the user "
+                   "and group ids of whoever builds it")
+  endif()
+endif()
+
 # The zip holds one folder named like the zip. Not made by CPack, whose entries come in the order
 # the file system lists them; named zip, since CMake keeps the name package for CPack as long as a
-# build folder holds a CPack configuration.
+# build folder holds a CPack configuration. What goes into it is written to a file that the zip
+# target and the zip test hand to cmake/make_zip.cmake.
+set(MORV_ZIP_SETTINGS ${CMAKE_BINARY_DIR}/zip-settings-$<CONFIG>.cmake)
+file(GENERATE OUTPUT ${MORV_ZIP_SETTINGS} CONTENT
+"set(FILES [==[${MORV_ZIP_FILES}]==])
+set(FOLDER [==[${MORV_RELEASE_NAME}]==])
+set(SOURCE_DIR [==[${PROJECT_SOURCE_DIR}]==])
+set(PYTHON [==[${MORV_ZIP_PYTHON}]==])
+")
 add_custom_target(zip
-  COMMAND ${CMAKE_COMMAND} "-DFILES=${MORV_ZIP_FILES}" -DFOLDER=${MORV_RELEASE_NAME}
-          -DOUTPUT=${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.zip -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/make_zip.cmake
+  COMMAND ${CMAKE_COMMAND} -DSETTINGS=${MORV_ZIP_SETTINGS}
+          -DOUTPUT=${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.zip
+          -P ${PROJECT_SOURCE_DIR}/cmake/make_zip.cmake
   COMMENT "Making ${MORV_RELEASE_NAME}.zip"
   VERBATIM)
 add_dependencies(zip morvtime)
 
-include(${PROJECT_SOURCE_DIR}/installer/installer.cmake)
 if(MORV_CAN_BUILD_INSTALLER)
   morv_add_installer(installer VERSION ${PROJECT_VERSION}
                      OUTPUT ${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.msi

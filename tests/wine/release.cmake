@@ -19,7 +19,7 @@ function(morv_release_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)
 endfunction()
 
-morv_release_test(release_zip_test -DCONFIG=$<CONFIG>)
+morv_release_test(release_zip_test -DCONFIG=$<CONFIG> -DZIP_SETTINGS=${MORV_ZIP_SETTINGS})
 if(TARGET installer)
   # The older build the installer test upgrades from: a lower version that installs the licence too.
   morv_add_installer(installer_test_older VERSION 0.1.0

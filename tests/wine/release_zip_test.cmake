@@ -1,9 +1,9 @@
 # The release zip as a user gets it: made by the build's zip target, unpacked, checked to hold
 # exactly the program, its read-me, the README and the licence (the program the very one just
-# built), in name order and dated with the source date, and then the clock is started from the
-# unpacked folder by a Windows test program.
+# built), in name order, dated with the source date and with no owner, the same when another user
+# makes it; and then the clock is started from the unpacked folder by a Windows test program.
 #   cmake -DBINARY_DIR=... -DSOURCE_DIR=... -DCONFIG=... -DNAME=... -DRUNNER=... -DPROGRAM=...
-#         -P release_zip_test.cmake
+#         -DZIP_SETTINGS=... -P release_zip_test.cmake
 include(${SOURCE_DIR}/cmake/source_date_epoch.cmake)
 set(work "${BINARY_DIR}/tests/package")
 file(REMOVE_RECURSE "${work}")
@@ -53,6 +53,70 @@ foreach(file morvtime.exe Morvyomi.txt README.md LICENSE)
     message(FATAL_ERROR "the zip's ${file} is dated ${time}, not with the source date ${epoch}")
   endif()
 endforeach()
+
+# Info-ZIP's Unix fields (ux, Ux, UX) and PKWARE's hold user and group ids, which differ between
+# builders: no entry may carry one, in its local header or in the central directory.
+set(owner_fields 30837 30805 22613 13)  # 0x7875, 0x7855, 0x5855, 0x000d
+function(zip_number out at size)  # the little-endian number of SIZE bytes at byte AT of the zip
+  math(EXPR at "${at}")
+  file(READ "${zip}" digits OFFSET ${at} LIMIT ${size} HEX)
+  string(REGEX MATCHALL ".." digits "${digits}")
+  list(REVERSE digits)
+  string(JOIN "" digits ${digits})
+  math(EXPR number "0x${digits}")
+  set(${out} ${number} PARENT_SCOPE)
+endfunction()
+# The header at byte AT of the zip: its signature, its fixed size and where in it the lengths of
+# its name and extra fields are. Sets END to the end of its extra fields.
+function(expect_no_owner at signature size lengths)
+  file(READ "${zip}" found OFFSET ${at} LIMIT 4 HEX)
+  if(NOT found STREQUAL signature)
+    message(FATAL_ERROR "no zip header ${signature} at byte ${at}, but ${found}")
+  endif()
+  zip_number(name_size ${at}+${lengths} 2)
+  zip_number(extra_size ${at}+${lengths}+2 2)
+  math(EXPR field "${at} + ${size} + ${name_size}")
+  math(EXPR end "${field} + ${extra_size}")
+  while(field LESS end)
+    zip_number(id ${field} 2)
+    list(FIND owner_fields ${id} owner)
+    if(owner GREATER -1)
+      math(EXPR id "${id}" OUTPUT_FORMAT HEXADECIMAL)
+      message(FATAL_ERROR "the zip's header at byte ${at} holds an owner field (${id})")
+    endif()
+    zip_number(field_size ${field}+2 2)
+    math(EXPR field "${field} + 4 + ${field_size}")
+  endwhile()
+  set(end ${end} PARENT_SCOPE)
+endfunction()
+file(SIZE "${zip}" size)
+zip_number(at ${size}-6 4)  # where the central directory starts (the zip has no comment)
+foreach(entry IN LISTS entries)
+  zip_number(local ${at}+42 4)
+  expect_no_owner(${local} 504b0304 30 26)
+  expect_no_owner(${at} 504b0102 46 28)
+  zip_number(comment_size ${at}+32 2)
+  math(EXPR at "${end} + ${comment_size}")
+endforeach()
+
+# Made by another user from the same files, the zip is the same. Only root can act as another
+# user; CI runs the tests as root.
+execute_process(COMMAND id -u OUTPUT_VARIABLE user OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+if(user STREQUAL "0")
+  set(other "${work}/other-user")
+  file(MAKE_DIRECTORY "${other}")
+  execute_process(COMMAND chown nobody "${other}" COMMAND_ERROR_IS_FATAL ANY)
+  # git refuses to read a repository another user owns, so that user is given the source date.
+  set(ENV{SOURCE_DATE_EPOCH} ${epoch})
+  execute_process(COMMAND runuser -u nobody -- ${CMAKE_COMMAND} -DSETTINGS=${ZIP_SETTINGS}
+                          -DOUTPUT=${other}/${NAME}.zip -P ${SOURCE_DIR}/cmake/make_zip.cmake
+                  COMMAND_ERROR_IS_FATAL ANY)
+  file(SHA256 "${zip}" ours)
+  file(SHA256 "${other}/${NAME}.zip" theirs)
+  if(NOT ours STREQUAL theirs)
+    message(FATAL_ERROR "the zip made by the user nobody differs from ${zip}")
+  endif()
+endif()
 
 execute_process(COMMAND ${RUNNER} "${PROGRAM}" --gtest_filter=ReleaseZip.* RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
