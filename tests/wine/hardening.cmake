@@ -34,4 +34,4 @@ set_tests_properties(soak_test PROPERTIES TIMEOUT 2400)
 
 # Start-up faults in the real Win32 backend, linked into the test program itself.
 morv_e2e_test(startup_fault_test startup_fault_test.cpp)
-target_link_libraries(startup_fault_test PRIVATE morv_win32 oleacc oleaut32)
+target_link_libraries(startup_fault_test PRIVATE morv_win32 oleacc ole32 oleaut32)

@@ -6,9 +6,6 @@
 // no half-made dialog, and the next About command must open a complete one.
 #include <gtest/gtest.h>
 
-#include <ole2.h>
-#include <oleacc.h>
-
 #include <atomic>
 #include <cstring>
 #include <string>
@@ -21,6 +18,7 @@
 #include "clock/program.h"
 #include "e2e_support.h"
 #include "platform/win32_platform.h"
+#include "screen_reader.h"
 
 namespace morv::e2e {
 namespace {
@@ -149,6 +147,18 @@ void DispatchWaiting() {
   }
 }
 
+// The clock with its real Win32 platform, shown on the test's own thread.
+struct ClockOnThisThread {
+  win32::Win32Platform platform;
+  frmAbout about{platform};
+  Form1 clock{platform, about};
+  HWND window = nullptr;
+  ClockOnThisThread() {
+    clock.Show();
+    window = FindWindowW(kClockClass, nullptr);
+  }
+};
+
 // Whether the clock, running on the test's own thread, moves on to another second.
 bool KeepsTicking(const Form1& clock) {
   const LocalTime before = clock.TickTime;
@@ -224,11 +234,9 @@ TEST(LaterFault, ARefusedControlOrFontLeavesTheClockRunningAndTheDialogCanOpenLa
       {"user32.dll", "CreateWindowExW"}, {"gdi32.dll", "CreateFontIndirectW"}};
   for (const auto& [module, function] : refused) {
     SCOPED_TRACE(function);
-    win32::Win32Platform platform;
-    frmAbout about(platform);
-    Form1 clock(platform, about);
-    clock.Show();
-    const HWND window = FindWindowW(kClockClass, nullptr);
+    ClockOnThisThread program;
+    Form1& clock = program.clock;
+    const HWND window = program.window;
     ASSERT_NE(window, nullptr);
     const auto aboutCommand = static_cast<WPARAM>(GetMenuItemID(GetMenu(window), 1));
     {
@@ -239,13 +247,13 @@ TEST(LaterFault, ARefusedControlOrFontLeavesTheClockRunningAndTheDialogCanOpenLa
       ASSERT_TRUE(refusal.Active());
       SendMessageW(window, WM_COMMAND, aboutCommand, 0);
     }
-    EXPECT_FALSE(about.Loaded());
+    EXPECT_FALSE(program.about.Loaded());
     EXPECT_EQ(FindWindowW(nullptr, kAboutCaption), nullptr) << "a half-made dialog was left";
     ASSERT_TRUE(IsWindow(window));
     EXPECT_TRUE(KeepsTicking(clock)) << "the clock stopped";
 
     SendMessageW(window, WM_COMMAND, aboutCommand, 0);
-    ASSERT_TRUE(about.Loaded());
+    ASSERT_TRUE(program.about.Loaded());
     const HWND dialog = FindWindowW(nullptr, kAboutCaption);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(Children(dialog).size(), 8u);  // two buttons, the picture and five labels
@@ -257,30 +265,15 @@ TEST(LaterFault, ARefusedControlOrFontLeavesTheClockRunningAndTheDialogCanOpenLa
 // system's default object of a client area, and the clock ticks on. (This process imports the
 // library itself; only the clock's own loading of it is refused.)
 TEST(LaterFault, ARefusedAccessibilityLibraryLeavesReadersTheDefaultObject) {
-  win32::Win32Platform platform;
-  frmAbout about(platform);
-  Form1 clock(platform, about);
-  clock.Show();
-  const HWND window = FindWindowW(kClockClass, nullptr);
+  ClockOnThisThread program;
+  const HWND window = program.window;
   ASSERT_NE(window, nullptr);
-  IAccessible* object = nullptr;
-  {
-    const Refusal refusal("kernel32.dll", "LoadLibraryExW", reinterpret_cast<void*>(&RefuseLibrary));
-    ASSERT_TRUE(refusal.Active());
-    ASSERT_EQ(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
-                                         __uuidof(IAccessible), reinterpret_cast<void**>(&object)),
-              S_OK);
-  }
-  VARIANT self;
-  VariantInit(&self);
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
-  VARIANT role;
-  VariantInit(&role);
-  EXPECT_EQ(object->get_accRole(self, &role), S_OK);
-  EXPECT_EQ(role.lVal, ROLE_SYSTEM_CLIENT);
-  object->Release();
-  EXPECT_TRUE(KeepsTicking(clock)) << "the clock stopped";
+  const Refusal refusal("kernel32.dll", "LoadLibraryExW", reinterpret_cast<void*>(&RefuseLibrary));
+  ASSERT_TRUE(refusal.Active());
+  const ReaderView reader(window, OBJID_CLIENT);
+  ASSERT_NE(reader.get(), nullptr);
+  EXPECT_EQ(reader.Number(&IAccessible::get_accRole), ROLE_SYSTEM_CLIENT);
+  EXPECT_TRUE(KeepsTicking(program.clock)) << "the clock stopped";
 }
 
 }  // namespace
