@@ -26,6 +26,21 @@ morv_wait_until() {
   done
 }
 
+# morv_setup ARG...: runs scripts/setup, which installs what is missing and generates the
+# Japanese locale. A shell cannot take a locale generated after it started: glibc reads the locale
+# archive once per process, and setting LC_ALL would only warn. When this shell cannot take it,
+# the calling script starts again in its place with the same arguments, once.
+morv_setup() {
+  "$MORV_ROOT/scripts/setup"
+  if [ -z "${MORV_SETUP_RESTARTED:-}" ] && ! morv_shell_takes_locale; then
+    MORV_SETUP_RESTARTED=1 exec "$BASH" "$MORV_ROOT/scripts/${0##*/}" "$@"
+  fi
+  unset MORV_SETUP_RESTARTED
+}
+# Whether this shell can take the Japanese locale, tried in a subshell: bash says so on stderr
+# when it cannot.
+morv_shell_takes_locale() { [ -z "$({ LC_ALL=ja_JP.UTF-8; } 2>&1)" ]; }
+
 # morv_wine_env PREFIX_DIR: the environment every Wine call of ours runs in.
 morv_wine_env() {
   export WINEPREFIX="$1"
