@@ -7,6 +7,7 @@
 MORV_ROOT=${MORV_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 MORV_STARTED_PIDS=()
 MORV_AT_EXIT=()
+MORV_DISPLAY_FILES=""
 # Set by morv_wine_env: only a prefix of ours is ended, never one named by the caller's own
 # WINEPREFIX before the script chose its prefix.
 MORV_PREFIX_IN_USE=0
@@ -25,6 +26,21 @@ morv_wait_until() {
   done
 }
 
+# morv_setup ARG...: runs scripts/setup, which installs what is missing and generates the
+# Japanese locale. A shell cannot take a locale generated after it started: glibc reads the locale
+# archive once per process, and setting LC_ALL would only warn. When this shell cannot take it,
+# the calling script starts again in its place with the same arguments, once.
+morv_setup() {
+  "$MORV_ROOT/scripts/setup"
+  if [ -z "${MORV_SETUP_RESTARTED:-}" ] && ! morv_shell_takes_locale; then
+    MORV_SETUP_RESTARTED=1 exec "$BASH" "$MORV_ROOT/scripts/${0##*/}" "$@"
+  fi
+  unset MORV_SETUP_RESTARTED
+}
+# Whether this shell can take the Japanese locale, tried in a subshell: bash says so on stderr
+# when it cannot.
+morv_shell_takes_locale() { [ -z "$({ LC_ALL=ja_JP.UTF-8; } 2>&1)" ]; }
+
 # morv_wine_env PREFIX_DIR: the environment every Wine call of ours runs in.
 morv_wine_env() {
   export WINEPREFIX="$1"
@@ -38,51 +54,106 @@ morv_wine_env() {
 }
 
 # morv_start_display: a virtual display and a window manager, unless MORV_USE_DISPLAY=1 and a
-# display is already there. Fails, with a message, when either does not come up within
-# MORV_DISPLAY_TIMEOUT seconds each (default 30; on a loaded machine Xvfb and openbox at times
-# take several seconds).
+# display is already there. Each is started up to MORV_DISPLAY_ATTEMPTS times (default 3), with
+# a note on stderr of what went wrong before each retry: on a machine that has just installed its
+# packages, openbox has been seen to end at once on its first start. Fails, with a message, when
+# the last attempt does not come up within MORV_DISPLAY_TIMEOUT seconds (default 30; on a loaded
+# machine Xvfb and openbox at times take several seconds).
 morv_start_display() {
   if [ "${MORV_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then return 0; fi
-  local timeout=${MORV_DISPLAY_TIMEOUT:-30} numberFile wmLog xvfb wm n
+  # The display number, the programs' output and openbox's log; removed by morv_cleanup.
+  MORV_DISPLAY_FILES=$(mktemp -d)
+  morv_start_with_retries Xvfb morv_start_xvfb &&
+    morv_start_with_retries openbox morv_start_window_manager
+}
+
+# morv_start_with_retries NAME FUNCTION: calls FUNCTION, which starts NAME and, when NAME does not
+# come up, sets MORV_START_FAILURE to what happened, until it succeeds or has failed
+# MORV_DISPLAY_ATTEMPTS times.
+morv_start_with_retries() {
+  local name=$1 start=$2 attempts=${MORV_DISPLAY_ATTEMPTS:-3} attempt
+  for ((attempt = 1; ; attempt++)); do
+    "$start" && return 0
+    if [ "$attempt" -ge "$attempts" ]; then
+      echo "wine-env: $name $MORV_START_FAILURE; giving up (attempt $attempt of $attempts)" >&2
+      return 1
+    fi
+    echo "wine-env: $name $MORV_START_FAILURE; starting it again" \
+      "(attempt $((attempt + 1)) of $attempts)" >&2
+    sleep 1
+  done
+}
+
+morv_start_xvfb() {
+  local timeout=${MORV_DISPLAY_TIMEOUT:-30} files=$MORV_DISPLAY_FILES pid n
   # Xvfb picks a free display number itself and writes it to the file once it listens, so that
   # runs side by side never race for the same one.
-  numberFile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
-  xvfb=$!
-  MORV_STARTED_PIDS+=("$xvfb")
-  morv_wait_until "$timeout" morv_number_written_or_gone "$numberFile" "$xvfb" || true
-  n=$(cat "$numberFile")
-  rm -f "$numberFile"
+  : >"$files/number"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$files/number" >/dev/null \
+    2>"$files/xvfb.err" &
+  pid=$!
+  MORV_STARTED_PIDS+=("$pid")
+  morv_wait_until "$timeout" morv_number_written_or_gone "$files/number" "$pid" || true
+  n=$(cat "$files/number")
   if [ -z "$n" ]; then
-    if kill -0 "$xvfb" 2>/dev/null; then
-      echo "wine-env: Xvfb gave no display number within $timeout s" >&2
+    if kill -0 "$pid" 2>/dev/null; then
+      morv_failed_start "$pid" "gave no display number within $timeout s" "$files/xvfb.err"
     else
-      echo "wine-env: Xvfb ended before it opened a display" >&2
+      morv_failed_start "$pid" "ended before it opened a display" "$files/xvfb.err"
     fi
     return 1
   fi
   export DISPLAY=":$n"
   if ! morv_wait_until "$timeout" morv_display_answers; then
-    echo "wine-env: display $DISPLAY (Xvfb) does not answer xdpyinfo within $timeout s" >&2
+    morv_failed_start "$pid" "display $DISPLAY does not answer xdpyinfo within $timeout s" \
+      "$files/xvfb.err"
+    unset DISPLAY
     return 1
   fi
-  wmLog=$(mktemp)
-  openbox >/dev/null 2>"$wmLog" &
-  wm=$!
-  MORV_STARTED_PIDS+=("$wm")
+}
+
+morv_start_window_manager() {
+  local timeout=${MORV_DISPLAY_TIMEOUT:-30} files=$MORV_DISPLAY_FILES pid
+  # openbox writes its messages to its log in the cache folder, not to stderr: a folder of our
+  # own, so that they can be shown, and no other run's log is mixed in.
+  rm -rf "$files/cache"
+  XDG_CACHE_HOME="$files/cache" openbox >/dev/null 2>"$files/openbox.err" &
+  pid=$!
+  MORV_STARTED_PIDS+=("$pid")
   # Wine needs the window manager in place before its first window (see the engineering guide).
-  morv_wait_until "$timeout" morv_window_manager_running_or_gone "$wm" || true
-  if ! morv_window_manager_running; then
-    if kill -0 "$wm" 2>/dev/null; then
-      echo "wine-env: openbox runs but has not taken display $DISPLAY within $timeout s" >&2
-    else
-      echo "wine-env: openbox ended without taking display $DISPLAY:" >&2
-      cat "$wmLog" >&2
-    fi
-    rm -f "$wmLog"
-    return 1
+  morv_wait_until "$timeout" morv_window_manager_running_or_gone "$pid" || true
+  morv_window_manager_running && return 0
+  if kill -0 "$pid" 2>/dev/null; then
+    morv_failed_start "$pid" "runs but has not taken display $DISPLAY within $timeout s" \
+      "$files/openbox.err" "$files/cache/openbox/openbox.log"
+  else
+    morv_failed_start "$pid" "ended without taking display $DISPLAY" \
+      "$files/openbox.err" "$files/cache/openbox/openbox.log"
   fi
-  rm -f "$wmLog"
+  return 1
+}
+
+# morv_failed_start PID WHAT FILE...: a program we started that did not come up. Ends it if it
+# still runs, and sets MORV_START_FAILURE to WHAT, with the exit status of a program that ended
+# by itself and what it wrote to FILEs, on one line.
+morv_failed_start() {
+  local pid=$1 what=$2 status=0 said i file
+  shift 2
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  else
+    wait "$pid" 2>/dev/null || status=$?
+    what+=" (exit status $status)"
+  fi
+  for i in "${!MORV_STARTED_PIDS[@]}"; do
+    [ "${MORV_STARTED_PIDS[i]}" != "$pid" ] || unset 'MORV_STARTED_PIDS[i]'
+  done
+  # Lines joined with " | ", blank ones left out; the X server marks its error lines with "(EE)",
+  # alone on some lines.
+  said=$(for file in "$@"; do if [ -f "$file" ]; then cat "$file"; fi; done |
+    awk '{ gsub(/\(EE\)/, ""); sub(/^[ \t]+/, "") } NF { printf "%s%s", (n++ ? " | " : ""), $0 }')
+  MORV_START_FAILURE="$what, saying: ${said:-nothing}"
 }
 
 morv_number_written_or_gone() { [ -s "$1" ] || ! kill -0 "$2" 2>/dev/null; }
@@ -140,4 +211,6 @@ morv_cleanup() {
   for pid in "${MORV_STARTED_PIDS[@]}"; do kill "$pid" >/dev/null 2>&1 || true; done
   for pid in "${MORV_STARTED_PIDS[@]}"; do wait "$pid" >/dev/null 2>&1 || true; done
   MORV_STARTED_PIDS=()
+  if [ -n "${MORV_DISPLAY_FILES:-}" ]; then rm -rf "$MORV_DISPLAY_FILES"; fi
+  MORV_DISPLAY_FILES=""
 }

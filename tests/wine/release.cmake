@@ -1,5 +1,5 @@
-# Release tests: the zip, the installer and the signed program as a user gets them, and the
-# reproducible build. Included from tests/wine/CMakeLists.txt.
+# Release tests: the zip, the installer and the signed program as a user gets them, the
+# reproducible build, and a first ./scripts/run. Included from tests/wine/CMakeLists.txt.
 
 # A CMake script per package makes it from this build and runs one suite of release_test, a
 # Windows program, on it (under the emulator when cross-compiled).
@@ -31,6 +31,10 @@ if(TARGET installer)
   if(MORV_OSSLSIGNCODE AND MORV_OPENSSL)
     morv_release_test(signing_test)
   endif()
+endif()
+
+if(CMAKE_HOST_UNIX)
+  morv_release_test(first_run_test)
 endif()
 
 if(NOT MSVC)

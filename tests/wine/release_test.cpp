@@ -1,7 +1,8 @@
 // The release as a user gets it: the clock started from the unpacked zip, from the Start-menu
-// shortcut that the installer made, and signed. A CMake script beside this file makes each
-// package and then runs one suite of this program: ReleaseZip (release_zip_test.cmake), Installer
-// (installer_test.cmake, in a private Wine prefix) and SignedProgram (signing_test.cmake).
+// shortcut that the installer made, and signed; and the screenshot of a first ./scripts/run. A
+// CMake script beside this file makes each package and then runs one suite of this program:
+// ReleaseZip (release_zip_test.cmake), Installer (installer_test.cmake, in a private Wine prefix),
+// SignedProgram (signing_test.cmake) and FirstRun (first_run_test.cmake).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,11 +11,13 @@
 #include <shlobj.h>
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "clock_face_pixels.h"
+#include "dib_section.h"
 #include "e2e_support.h"
 
 namespace morv::e2e {
@@ -206,6 +209,53 @@ TEST_F(Installer, ANewerVersionReplacesTheOlderAndTheSameVersionIsNoSecondCopy) 
   ASSERT_EQ(Msiexec(L"/i", L"current.msi"), 0u);
   EXPECT_EQ(InstalledEntries().size(), 1u);
   EXPECT_TRUE(Exists(InstallFolder() + L"\\morvtime.exe"));
+}
+
+// --- The screenshot that scripts/run saved of the clock window with its frame at 120 DPI, put by
+// first_run_test.cmake in tests/first-run: root/morvtime-screenshot.png and screenshot.bmp.
+
+// The client area in the picture: at the bottom of the window, with borders of the same width on
+// the left, the right and the bottom. Empty when the picture cannot be read.
+Pixels ClientAreaInScreenshot(const std::wstring& path, int width, int height) {
+  const auto shot = static_cast<HBITMAP>(
+      LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  BITMAP size{};
+  const DibSection client(width, height);
+  if (shot == nullptr || GetObjectW(shot, sizeof(size), &size) == 0 || !client.bits()) return {};
+  const int border = (size.bmWidth - width) / 2;
+  const HDC source = CreateCompatibleDC(nullptr);
+  const HGDIOBJ old = SelectObject(source, shot);
+  BitBlt(client.dc(), 0, 0, width, height, source, border, size.bmHeight - border - height,
+         SRCCOPY);
+  SelectObject(source, old);
+  DeleteDC(source);
+  DeleteObject(shot);
+  GdiFlush();
+  Pixels pixels{width, height, {client.bits(), client.bits() + std::ptrdiff_t{width} * height}};
+  for (auto& p : pixels.data) p &= 0x00FFFFFF;
+  return pixels;
+}
+
+TimeOfDay LocalTimeLastWritten(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  SYSTEMTIME utc{}, local{};
+  GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+  FileTimeToSystemTime(&data.ftLastWriteTime, &utc);
+  SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+  return {local.wHour, local.wMinute, local.wSecond};
+}
+
+TEST(FirstRun, TheScreenshotShowsTheWholeFaceAtTheTimeItWasTaken) {
+  const std::wstring folder = TestProgramFolder() + L"\\first-run";
+  const ClockFacePixels face(120);
+  const Pixels client =
+      ClientAreaInScreenshot(folder + L"\\screenshot.bmp", face.Width(), face.Height());
+  const auto sides = face.ReadSides(client);
+  ASSERT_TRUE(sides) << "no screenshot";
+  EXPECT_EQ(face.Compare(client, *sides), "");
+  const TimeOfDay taken = LocalTimeLastWritten(folder + L"\\root\\morvtime-screenshot.png");
+  EXPECT_TRUE(IsCurrent(TimeForSides(*sides), taken, taken))
+      << "it shows " << TimeForSides(*sides).Text() << ", saved at " << taken.Text();
 }
 
 }  // namespace
