@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/win32_library.h"
 #include "platform/win32_text.h"
 
 namespace morv::win32 {
@@ -23,8 +24,7 @@ struct OleCalls {
 
 template <typename Function>
 bool Find(HMODULE library, const char* name, Function& function) {
-  // The cast through void(*)() keeps GCC's function-type-cast warning quiet.
-  function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+  function = LibraryFunction<Function>(library, name);
   return function != nullptr;
 }
 

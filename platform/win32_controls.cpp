@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "platform/win32_dpi.h"
+#include "platform/win32_library.h"
 #include "platform/win32_text.h"
 #include "resources/resource_ids.h"
 
@@ -39,9 +40,7 @@ void LoadCommonControls() {
   loaded = true;
   if (const HMODULE library = LoadLibraryW(L"comctl32.dll")) {
     using InitControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    // The cast through void(*)() keeps GCC's function-type-cast warning quiet.
-    const auto init = reinterpret_cast<InitControls>(
-        reinterpret_cast<void (*)()>(GetProcAddress(library, "InitCommonControlsEx")));
+    const auto init = LibraryFunction<InitControls>(library, "InitCommonControlsEx");
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
     if (init != nullptr) init(&controls);
   }

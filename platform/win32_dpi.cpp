@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/win32_library.h"
 #include "platform/win32_text.h"
 
 namespace morv::win32 {
@@ -11,10 +12,7 @@ namespace {
 
 template <typename Function>
 Function Lookup(const wchar_t* module, const char* name) {
-  const HMODULE handle = GetModuleHandleW(module);
-  if (handle == nullptr) return nullptr;
-  // The cast through void(*)() keeps GCC's function-type-cast warning quiet.
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(handle, name)));
+  return LibraryFunction<Function>(GetModuleHandleW(module), name);
 }
 
 UINT SystemDpi() {
