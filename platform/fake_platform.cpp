@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/fake_code_page.h"
+#include "platform/tick_marks.h"
 
 namespace morv::fake {
 
@@ -76,7 +77,7 @@ void FakeWindow::AddMenuCommand(const std::string& caption, std::function<void()
 
 void FakeWindow::StartTimer(int intervalMs, std::function<void()> onTick) {
   if (platform_.faults.startTimer) throw PlatformError("the timer could not be created");
-  timerIntervalMs = intervalMs;
+  timerIntervalMs = nextTickInMs = intervalMs;
   onTick_ = std::move(onTick);
 }
 
@@ -107,7 +108,14 @@ void FakeWindow::Raise(const std::function<void()>& handler) {
 
 void FakeWindow::Tick() {
   if (!onTick_) throw std::logic_error("the window has no timer");
+  nextTickInMs = MillisecondsToNextTick(platform_.now.millisecond, timerIntervalMs);
   Raise(onTick_);
+}
+
+void FakeWindow::WaitForTick() {
+  if (!onTick_) throw std::logic_error("the window has no timer");
+  platform_.PassTime(nextTickInMs);
+  Tick();
 }
 
 void FakeWindow::ChooseMenu(const std::string& caption) {
@@ -194,6 +202,31 @@ long FakeRegistry::CloseKey(RegKey key) {
   if (handle == handles_.end() || openKeys.erase(key) == 0) return 6;  // ERROR_INVALID_HANDLE
   calls.push_back("close " + handle->second);
   return kErrorSuccess;
+}
+
+namespace {
+
+int DaysInMonth(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+}  // namespace
+
+void FakePlatform::PassTime(int ms) {
+  if (ms < 0) throw std::logic_error("the clock does not run backwards");
+  constexpr long long kDayMs = 24LL * 60 * 60 * 1000;
+  long long ofDay = ((now.hour * 60LL + now.minute) * 60 + now.second) * 1000 + now.millisecond + ms;
+  for (; ofDay >= kDayMs; ofDay -= kDayMs) {
+    if (++now.day <= DaysInMonth(now.year, now.month)) continue;
+    now.day = 1;
+    if (++now.month > 12) now.month = 1, ++now.year;
+  }
+  now.millisecond = static_cast<int>(ofDay % 1000);
+  now.second = static_cast<int>(ofDay / 1000 % 60);
+  now.minute = static_cast<int>(ofDay / 60000 % 60);
+  now.hour = static_cast<int>(ofDay / 3600000);
 }
 
 std::unique_ptr<Window> FakePlatform::OpenWindow(const WindowSpec& spec,

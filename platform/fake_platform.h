@@ -85,7 +85,10 @@ class FakeWindow final : public Window {
   // What a user or the system would do. Each of these may destroy this window. As the window
   // system's calls into a real program, none lets an error of the program out: it is counted
   // in FakePlatform::failedEvents instead.
+  // A tick of the timer now, at the platform's time; it arms the next one from that time.
   void Tick();
+  // Lets the platform's clock run until the timer's next tick is due, and ticks.
+  void WaitForTick();
   void ChooseMenu(const std::string& caption);
   void Click(const std::string& buttonText);
   void PressEnter();   // with the focus where the dialog opened it
@@ -102,6 +105,7 @@ class FakeWindow final : public Window {
   std::vector<FakeMenuCommand> menu;
   std::vector<std::string> tabOrder;  // control kinds and texts, in the order they were added
   int timerIntervalMs = 0;
+  int nextTickInMs = -1;  // how long after the latest tick (or the start) the next one is due
   std::optional<AccessibleRole> accessibleRole;
   bool shown = false;
   int timesBroughtToFront = 0;
@@ -160,6 +164,9 @@ class FakePlatform final : public Platform {
                                      std::function<void()> onCloseRequest) override;
   int Run() override { return 0; }
   LocalTime Now() override { return now; }
+  // Moves the clock on by ms (not negative), into the next day if need be. No tick comes: the
+  // program is busy, or the time is set forward.
+  void PassTime(int ms);
   bool StartProgram(const std::string& program, const std::string& arguments,
                     ProgramSearch search) override;
   void ShowMessage(const std::string& text) override;

@@ -101,8 +101,10 @@ class Window {
   // A top-level command on the menu bar: choosing it runs onChoose, there is no sub-menu.
   virtual void AddMenuCommand(const std::string& caption, std::function<void()> onChoose) = 0;
   // A periodic timer whose ticks arrive on the user-interface thread; it lives as long as the
-  // window. Ticks that fall due while the thread is busy are merged, so a tick must read the
-  // clock rather than count.
+  // window. The first tick comes one interval after the start; from the second on, the ticks
+  // fall just after the marks of the local time (tick_marks.h), about intervalMs apart. Ticks
+  // that fall due while the thread is busy are merged, so a tick must read the clock rather
+  // than count.
   virtual void StartTimer(int intervalMs, std::function<void()> onTick) = 0;
   // Lets screen readers read the client area as one object of this role. describe runs only
   // when a reader asks, on the user-interface thread, and never after the window is gone.
@@ -126,6 +128,7 @@ struct LocalTime {
   int hour = 0;
   int minute = 0;
   int second = 0;
+  int millisecond = 0;
 };
 
 // Where a started program is looked for.

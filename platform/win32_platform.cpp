@@ -39,10 +39,16 @@ int Win32Platform::Run() {
   return static_cast<int>(msg.wParam);
 }
 
+// To the millisecond, read when asked: the timer places its ticks by it (tick_marks.h), and
+// GetLocalTime's reading is as old as the system timer's last tick (up to 16 ms on Windows).
 LocalTime Win32Platform::Now() {
+  FILETIME utc{}, local{};
   SYSTEMTIME now{};
-  GetLocalTime(&now);
-  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+  GetSystemTimePreciseAsFileTime(&utc);
+  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &now)) {
+    GetLocalTime(&now);
+  }
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
 namespace {

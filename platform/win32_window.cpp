@@ -1,5 +1,6 @@
 #include "platform/win32_window.h"
 
+#include "platform/tick_marks.h"
 #include "platform/win32_dpi.h"
 #include "platform/win32_platform.h"
 #include "platform/win32_text.h"
@@ -143,6 +144,17 @@ void Win32Window::StartTimer(int intervalMs, std::function<void()> onTick) {
   if (SetTimer(hwnd_, kTimerId, static_cast<UINT>(intervalMs), nullptr) == 0) {
     throw PlatformError("the timer could not be created");
   }
+  timerIntervalMs_ = timerWaitMs_ = intervalMs;
+}
+
+// A USER timer is periodic: it is set again only when the next wait differs from its period,
+// so that a timer already on the marks costs nothing more. Should that fail, the timer goes
+// on at its old period.
+void Win32Window::ArmNextTick() {
+  const int wait = MillisecondsToNextTick(platform_.Now().millisecond, timerIntervalMs_);
+  if (wait != timerWaitMs_ && SetTimer(hwnd_, kTimerId, static_cast<UINT>(wait), nullptr) != 0) {
+    timerWaitMs_ = wait;
+  }
 }
 
 void Win32Window::DescribeToScreenReaders(AccessibleRole role,
@@ -239,6 +251,9 @@ bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
   switch (message) {
     case WM_TIMER:
       if (wParam == kTimerId && onTick_) {
+        // Armed first, from the time as the tick begins: the tick cannot stop its successor,
+        // and may close the window.
+        ArmNextTick();
         auto handler = onTick_;
         handler();
       }

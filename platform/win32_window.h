@@ -58,6 +58,8 @@ class Win32Window final : public Window {
   // The system's colours, theme or fonts have changed.
   void FollowSystemSettings(UINT message);
   void RunCommand(int id);
+  // Sets the timer for the next tick, just after the next mark of the local time.
+  void ArmNextTick();
 
   Win32Platform& platform_;
   const Frame frame_;
@@ -65,6 +67,8 @@ class Win32Window final : public Window {
   const int clientHeightTwips_;
   std::function<void()> onCloseRequest_;
   std::function<void()> onTick_;
+  int timerIntervalMs_ = 0;
+  int timerWaitMs_ = 0;  // the period the timer runs at now
   HWND hwnd_ = nullptr;
   HMENU menu_ = nullptr;
   UINT dpi_ = 96;

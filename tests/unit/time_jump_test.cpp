@@ -1,15 +1,18 @@
 // The clock when the time it reads jumps: set forward or back by hours, across midnight, and
 // across daylight-saving changes, where a local hour is skipped or repeated. Whatever the jump,
-// the face shows the local time read at the latest tick, read back from the lines alone.
+// the face shows the local time read at the latest tick, read back from the lines alone. And
+// where the ticks fall: just after the 200 ms marks of whatever time the clock reads.
 #include <gtest/gtest.h>
 
 #include <ctime>
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "clock_test_support.h"
+#include "platform/tick_marks.h"
 #include "zone_time.h"
 
 namespace morv {
@@ -151,6 +154,98 @@ TEST(TimeJumps, HalfHourDaylightSavingChange) {
   ASSERT_EQ(read.size(), 10u);
   EXPECT_EQ(SecondsOfDay(read[4]), 1 * 3600 + 59 * 60 + 59);
   EXPECT_EQ(SecondsOfDay(read[5]), 2 * 3600 + 30 * 60);
+}
+
+// ---- Where the ticks fall ----
+
+constexpr int kInterval = 200;
+
+bool OnMark(const LocalTime& t) { return t.millisecond % kInterval <= kOnMarkMs; }
+
+// Whatever millisecond a tick reads, the next one lands just past a mark at least half an
+// interval away; a tick already on its mark keeps the timer's period.
+TEST(TickMarks, EveryTickAimsJustPastAMarkAtLeastHalfAnIntervalAway) {
+  for (int read = 0; read < 1000; ++read) {
+    const int wait = MillisecondsToNextTick(read, kInterval);
+    const int landing = (read + wait) % kInterval;
+    if (read % kInterval <= kOnMarkMs) {
+      EXPECT_EQ(wait, kInterval) << read;
+    } else {
+      EXPECT_EQ(landing, kPastMarkMs) << read;
+      EXPECT_GE(wait, kInterval / 2) << read;
+      EXPECT_LE(wait, kInterval * 3 / 2 + kPastMarkMs) << read;
+    }
+  }
+}
+
+// Lets the timer run for ms and returns the times of the ticks it gave.
+std::vector<LocalTime> RunTimer(RunningClock& program, int ms) {
+  std::vector<LocalTime> ticks;
+  for (int waited = 0; waited + program.window().nextTickInMs <= ms;) {
+    waited += program.window().nextTickInMs;
+    program.window().WaitForTick();
+    ticks.push_back(program.platform.now);
+  }
+  return ticks;
+}
+
+int MillisecondsOfDay(const LocalTime& t) { return SecondsOfDay(t) * 1000 + t.millisecond; }
+
+// Started at an odd phase of the second: the first tick comes one interval later, every tick
+// after it on a mark, five a second, and one as each second begins, which turns the face.
+TEST(TickMarks, FromTheSecondTickOnEveryTickFallsOnAMark) {
+  RunningClock program;
+  program.platform.now = {2026, 12, 7, 9, 59, 30, 123};
+  const std::vector<LocalTime> ticks = RunTimer(program, 60000);
+  ASSERT_GE(ticks.size(), 2u);
+  EXPECT_EQ(ticks[0].millisecond, 323);
+  for (std::size_t i = 1; i < ticks.size(); ++i) EXPECT_TRUE(OnMark(ticks[i])) << i;
+  EXPECT_NEAR(static_cast<double>(ticks.size()), 300, 1);
+  std::set<int> turned;  // the seconds in whose first milliseconds a tick came
+  for (const LocalTime& t : ticks) {
+    if (t.millisecond <= kOnMarkMs) turned.insert(SecondsOfDay(t));
+  }
+  EXPECT_EQ(turned.size(), 60u);  // every second after the first, to 10:00:30
+  EXPECT_EQ(ReadFace(program.window()), SecondsOfDay(ticks.back()));
+}
+
+// A tick held up (a busy thread, a modal loop, the machine asleep) is followed by one on the
+// next mark at least half an interval later: the ticks it missed are not made up in a burst.
+TEST(TickMarks, ALateTickIsFollowedByOneOnTheNextMarkNotByABurst) {
+  RunningClock program;
+  program.platform.now = {2026, 12, 7, 12, 0, 0, 0};
+  RunTimer(program, 1000);
+  for (const int late : {150, 60, 10 * 60 * 1000 + 37}) {
+    SCOPED_TRACE(late);
+    program.platform.PassTime(program.window().nextTickInMs + late);
+    program.window().Tick();
+    const int lateTick = MillisecondsOfDay(program.platform.now);
+    program.window().WaitForTick();
+    EXPECT_TRUE(OnMark(program.platform.now));
+    EXPECT_GE(MillisecondsOfDay(program.platform.now) - lateTick, kInterval / 2);
+    EXPECT_EQ(ReadFace(program.window()), SecondsOfDay(program.platform.now));
+  }
+}
+
+// The time set back, or forward over midnight: the timer's wait runs out at some phase of the
+// new time, and from that tick on the ticks keep to the new time's marks.
+TEST(TickMarks, AfterTheTimeIsSetTheTicksKeepToTheMarksOfTheNewTime) {
+  const struct {
+    LocalTime from, to;
+  } cases[] = {{At(14, 30, 10), {2026, 12, 7, 13, 29, 41, 537}},
+               {{2026, 12, 31, 23, 59, 59, 0}, {2027, 1, 1, 0, 0, 4, 871}}};
+  for (const auto& c : cases) {
+    RunningClock program;
+    program.platform.now = c.from;
+    RunTimer(program, 1000);
+    program.platform.now = c.to;
+    const std::vector<LocalTime> ticks = RunTimer(program, 2000);
+    ASSERT_GE(ticks.size(), 9u);
+    EXPECT_FALSE(OnMark(ticks[0]));  // the wait armed before the change
+    for (std::size_t i = 1; i < ticks.size(); ++i) EXPECT_TRUE(OnMark(ticks[i])) << i;
+    EXPECT_EQ(ticks.back().year, c.to.year);
+    EXPECT_EQ(ReadFace(program.window()), SecondsOfDay(ticks.back()));
+  }
 }
 
 }  // namespace
