@@ -12,6 +12,7 @@ from that folder; the goals and the rules for meeting them are the constants bel
 import argparse
 import datetime
 import glob
+import math
 import os
 import statistics
 import sys
@@ -20,6 +21,8 @@ import textwrap
 RUNNING_COST_GOAL = 1.1  # CPU of the clock + wineserver against the floor + wineserver
 MEMORY_GOAL_KIB = 1024  # the clock's VmRSS above the floor's
 STARTUP_GOAL = 1.2  # the clock's median start-up against the floor's
+TURN_MEAN_GOAL_MS = 10  # how late the face turns after the second begins, on average
+TURN_P95_GOAL_MS = 20  # ... and at the 95th percentile
 SIZE_GOAL_BYTES = 256 * 1024
 # DLLs every Windows installation has in its system folder.
 SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll",
@@ -75,6 +78,15 @@ class Raw:
                              (line.split() for line in startup if line.startswith("run "))]
         files = sorted(glob.glob(path("running-*.txt")))
         self.intervals = [read_values(f) for f in files]
+        # One watch of the face per start of the clock: its settings and counts, and how late
+        # each turn of the second was seen, in ms.
+        self.turn_watches = []
+        for f in sorted(glob.glob(path("turn-*.txt"))):
+            lines = read_lines(f)
+            values = dict(line.split(" ", 1) for line in lines if not line.startswith("turn "))
+            values["late_ms"] = [float(line.split()[2]) for line in lines
+                                 if line.startswith("turn ")]
+            self.turn_watches.append(values)
 
 
 # ---- Figures ----------------------------------------------------------------------------------
@@ -105,6 +117,28 @@ def mean(values):
 
 def median(values):
     return statistics.median(values) if values else None
+
+
+def percentile(values, share):
+    """The nearest-rank percentile: the smallest value that share of the values do not exceed."""
+    if not values:
+        return None
+    ordered = sorted(values)
+    return ordered[max(0, math.ceil(share * len(ordered)) - 1)]
+
+
+class Lateness:
+    """How late a set of turns of the face were seen: mean, 95th percentile and maximum, ms."""
+
+    def __init__(self, late_ms):
+        self.count = len(late_ms)
+        self.mean = mean(late_ms)
+        self.p95 = percentile(late_ms, 0.95)
+        self.max = max(late_ms) if late_ms else None
+
+    def cells(self):
+        return [self.count] + ["n/a" if v is None else f"{v:.1f}"
+                               for v in (self.mean, self.p95, self.max)]
 
 
 def ms(ns, digits=1):
@@ -177,6 +211,13 @@ class Figures:
                          and tick["lines_with_more_than_one_request_in_a_tick"] == 0)
         self.instructions = {kind: self.per_tick(kind) for kind in ("moving", "still")}
 
+        watches = raw.turn_watches
+        self.turn_each = [Lateness(w["late_ms"]) for w in watches]
+        self.turn = Lateness([late for w in watches for late in w["late_ms"]])
+        self.read_interval = mean([float(w["read_interval_ms"]) for w in watches])
+        self.turn_met = (self.turn.mean is not None and self.turn.mean <= TURN_MEAN_GOAL_MS
+                         and self.turn.p95 <= TURN_P95_GOAL_MS)
+
         self.size_bytes = int(raw.size["bytes"])
         self.foreign_dlls = [d for d in raw.imports if d.lower() not in SYSTEM_DLLS]
         self.size_met = self.size_bytes <= SIZE_GOAL_BYTES and not self.foreign_dlls
@@ -223,7 +264,9 @@ def introduction(f):
         f"{run['seconds_default']}, sets the length of each running-cost interval; "
         f"`MORV_BENCH_RUNS`, default {run['runs_default']}, the start-up runs per program; "
         f"`MORV_BENCH_SETTLE`, default {run['settle_default']}, the seconds each program runs "
-        "after its window is shown before its interval begins). Raw "
+        "after its window is shown before its interval begins; `MORV_BENCH_TURN_STARTS`, default "
+        f"{run.get('turn_starts_default', 3)}, the starts of the clock whose face is watched; "
+        "`MORV_BENCH_CLOCK`, another build of morvtime.exe to measure). Raw "
         f"data: `{relative(f.raw.folder)}/`; `python3 bench/report.py {relative(f.raw.folder)}` "
         "renders this page from it again.",
         "",
@@ -248,6 +291,7 @@ def machine_section(f):
         ["Compilers", f"MinGW-w64 GCC {m['mingw_gcc']} (morvtime.exe: "
                       f"{build['windows_build_type']}, {optimisation or 'no -O option'}); "
                       f"host GCC {m['host_gcc']} ({build['host_build_type']})"],
+        ["Clock measured", f"`{build.get('clock_exe', f.raw.size['path'])}`"],
         ["Valgrind", m["valgrind"]],
         ["Load average", f"{m['load_start']} at the start of the run, {m['load_end']} at the end "
                          "(1, 5, 15 min)"],
@@ -259,6 +303,7 @@ def summary_section(f):
     moving, still = f.instructions["moving"][1], f.instructions["still"][1]
     still_requests = t["requests_on_ticks_without_changes"]
     minute = simulated_time(f.raw.tick)
+    turn_interval = "n/a" if f.read_interval is None else f"{f.read_interval:.1f}"
     lines = ["", "## Summary", ""] + table(["Benchmark", "Figure", "Goal", "Met"], [
         ["Running cost: CPU of the clock + wineserver, against the floor + wineserver",
          f"**{times(f.running)} ×**", f"≤ {RUNNING_COST_GOAL:g} ×", verdict(f.running_met)],
@@ -268,6 +313,13 @@ def summary_section(f):
          "—" if f.reader_kib is None else f"**{f.reader_kib} KiB**", "— (measured)", "—"],
         [f"Start-up to the first painted face: clock against floor, medians of {f.startup_runs}",
          f"**{times(f.startup)} ×**", f"≤ {STARTUP_GOAL:g} ×", verdict(f.startup_met)],
+        [f"How late the face turns: from the start of each second until a read of the face shows "
+         f"it ({len(f.turn_each)} starts, a read every {turn_interval} ms)",
+         "not measured" if f.turn.mean is None else
+         f"**{f.turn.mean:.1f} ms** mean, {f.turn.p95:.1f} ms at the 95th percentile, "
+         f"{f.turn.max:.1f} ms at most",
+         f"mean ≤ {TURN_MEAN_GOAL_MS} ms, 95th percentile ≤ {TURN_P95_GOAL_MS} ms",
+         verdict(f.turn_met)],
         [f"Repaint requests on ticks that change no side ({minute})", f"**{still_requests}**",
          "0", verdict(still_requests == 0)],
         [f"Repaint requests against sides changed ({minute})",
@@ -299,6 +351,8 @@ def summary_section(f):
     if not f.startup_met:
         lines += ["", f"**Start-up goal not met: {times(f.startup)} × the floor (goal "
                       f"{STARTUP_GOAL:g} ×).**"]
+    if not f.turn_met:
+        lines += ["", "**How late the face turns: goal not met.**"]
     return lines
 
 
@@ -385,6 +439,28 @@ def startup_section(f):
         "",
     ] + table(["run", "program", "ms"],
               [[run, label, f"{value:.1f}"] for label, run, value in f.raw.startup_runs])
+
+
+def turn_section(f):
+    if not f.raw.turn_watches:
+        return ["", "## How late the face turns", "", "Not measured in this run."]
+    w = f.raw.turn_watches[0]
+    rows = [[n] + each.cells() + [watch["reads"], f"{float(watch['read_interval_ms']):.2f}",
+                                  watch["repainting"]]
+            for n, (each, watch) in enumerate(zip(f.turn_each, f.raw.turn_watches), 1)]
+    rows.append(["all"] + f.turn.cells() + ["", "", ""])
+    return ["", "## How late the face turns", "", (
+        f"The clock was started {len(f.turn_each)} times; each time, "
+        f"{f.raw.run['settle_seconds']} s after its window was shown, `morv_turn_bench.exe` "
+        "(bench/turn_bench.cpp) read its face for "
+        f"{w['seconds']} s, as often as it could, with the end-to-end tests' face reader (the "
+        "client area read back with BitBlt, each side at its middle pixel). For each change of the "
+        "second shown it noted how long after that second began the read that first showed it "
+        "had ended, by the local time: an upper bound, since the face turned between that read "
+        "and the one before. A read that showed a new second was checked pixel by pixel, and "
+        "one taken while the face was being repainted did not count."), ""] + table(
+        ["start", "turns", "mean ms", "95th percentile ms", "max ms", "reads",
+         "ms between reads", "reads during a repaint"], rows)
 
 
 def tick_section(f):
@@ -475,6 +551,9 @@ def commands_section(f):
             "source scripts/wine-env.sh",
             f"morv_wine_env {root}/wine; morv_start_display; morv_prepare_prefix {run['dpi']}",
             "",
+            f"# how late the face turns, {f.raw.run['turn_starts']} starts of the clock",
+            f"wine morv_turn_bench.exe '{run['clock_caption']}' {run['dpi']} {f.seconds}",
+            "",
             "# start-up",
             f"wine morv_startup_bench.exe {run['runs']} clock 'Z:\\...\\morvtime.exe' "
             f"'{run['clock_caption']}' floor 'Z:\\...\\morv_floor.exe' '{run['floor_caption']}'",
@@ -506,7 +585,7 @@ def wrap(lines, width=100):
 
 def render(f):
     sections = (introduction, machine_section, summary_section, running_section,
-                startup_section, tick_section, size_section, commands_section)
+                startup_section, turn_section, tick_section, size_section, commands_section)
     return "\n".join(wrap([line for section in sections for line in section(f)])) + "\n"
 
 
@@ -518,6 +597,10 @@ def summary(f):
         f"  running cost {times(f.running)} x floor (goal <= {RUNNING_COST_GOAL:g}), memory "
         f"{f.memory_kib:+d} KiB (goal <= {MEMORY_GOAL_KIB}), start-up {times(f.startup)} x "
         f"(goal <= {STARTUP_GOAL:g})",
+        "  the face turns " + ("(not measured)" if f.turn.mean is None else
+                               f"{f.turn.mean:.1f} ms after the second on average, "
+                               f"{f.turn.p95:.1f} ms at the 95th percentile, "
+                               f"{f.turn.max:.1f} ms at most"),
         f"  ticks: {t['repaint_requests']} requests for {t['changed_sides']} changed sides, "
         f"{t['requests_on_ticks_without_changes']} on unchanged ticks; "
         f"{f.instructions['moving'][1]} instructions a moving tick",

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "clock_face_pixels.h"
+#include "clock_face_checks.h"
 #include "clock_probe_client.h"
 #include "e2e_support.h"
 #include "hardening_support.h"

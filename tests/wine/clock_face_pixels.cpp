@@ -207,27 +207,4 @@ int ClockFacePixels::DarkRun(const Pixels& pixels, int x, int y, bool horizontal
   return last - first + 1;
 }
 
-::testing::AssertionResult ShowsTheTime(HWND window, int dpi, FaceColours colours) {
-  const ClockFacePixels face(dpi, colours);
-  std::string last = "no capture";
-  for (int attempt = 0; attempt < 30; ++attempt) {
-    const TimeOfDay before = LocalTimeOfDay();
-    const Pixels pixels = CaptureClient(window);
-    const TimeOfDay after = LocalTimeOfDay();
-    const auto sides = face.ReadSides(pixels);
-    if (!sides) {
-      last = "the capture is too small for the face at " + std::to_string(dpi) + " DPI";
-    } else {
-      const std::string mismatch = face.Compare(pixels, *sides);
-      if (mismatch.empty() && IsCurrent(TimeForSides(*sides), before, after)) {
-        return ::testing::AssertionSuccess();
-      }
-      last = "shows " + TimeForSides(*sides).Text() + " at " + before.Text() +
-             (mismatch.empty() ? "" : ": " + mismatch);
-    }
-    Sleep(200);
-  }
-  return ::testing::AssertionFailure() << last;
-}
-
 }  // namespace morv::e2e

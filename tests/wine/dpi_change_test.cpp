@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "clock_face_pixels.h"
+#include "clock_face_checks.h"
 #include "clock_probe_client.h"
 #include "e2e_support.h"
 

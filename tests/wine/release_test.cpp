@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "clock_face_pixels.h"
+#include "clock_face_checks.h"
 #include "dib_section.h"
 #include "e2e_support.h"
 

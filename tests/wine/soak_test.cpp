@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "clock_face_pixels.h"
+#include "clock_face_checks.h"
 #include "e2e_support.h"
 #include "hardening_support.h"
 
