@@ -157,8 +157,7 @@ void LinePainter::Paint() {
     }
     const HDC dc = memory ? memory : screen;  // short of memory, paint straight to the screen
     if (memory) SetViewportOrgEx(memory, -area.left, -area.top, nullptr);
-    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
-    DrawLines(dc, area);
+    Draw(dc, area);
     if (memory) {
       SetViewportOrgEx(memory, 0, 0, nullptr);
       BitBlt(screen, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);
@@ -170,6 +169,27 @@ void LinePainter::Paint() {
     if (transient) DeleteDC(transient);
   }
   EndPaint(window_, &ps);
+}
+
+// Answers WM_PRINTCLIENT: the same face, drawn straight into the device context that a caller
+// hands over (a themed control's background, PrintWindow), within its clipping and the client
+// area. Everything the drawing changes in that context is put back.
+void LinePainter::Print(HDC dc) const {
+  RECT client{}, clip{};
+  GetClientRect(window_, &client);
+  RECT area = client;
+  const int clipping = GetClipBox(dc, &clip);
+  if (clipping == NULLREGION) return;
+  if (clipping != ERROR && !IntersectRect(&area, &client, &clip)) return;
+  const int saved = SaveDC(dc);
+  Draw(dc, area);
+  if (saved != 0) RestoreDC(dc, saved);
+}
+
+// The face within area: the button face, and every visible line over it.
+void LinePainter::Draw(HDC dc, const RECT& area) const {
+  FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+  DrawLines(dc, area);
 }
 
 // The kept back buffer, as large as the client size at the current DPI, when an area of

@@ -53,9 +53,12 @@ class LinePainter {
   void RenewColours();
   // Answers WM_PAINT.
   void Paint();
+  // Answers WM_PRINTCLIENT: paints into dc as Paint paints the window.
+  void Print(HDC dc) const;
 
  private:
   RECT LineRect(const Win32Line& line) const;
+  void Draw(HDC dc, const RECT& area) const;
   void DrawLines(HDC dc, const RECT& area) const;
   HPEN PenFor(int widthPx, Colour colour);
   HDC BackBuffer(HDC screen, int width, int height);

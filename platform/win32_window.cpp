@@ -276,6 +276,10 @@ bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
       painter_.Paint();
       result = 0;
       return true;
+    case WM_PRINTCLIENT:
+      painter_.Print(reinterpret_cast<HDC>(wParam));
+      result = 0;
+      return true;
     case WM_CTLCOLORSTATIC:
       result = controls_.StaticColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
       return true;

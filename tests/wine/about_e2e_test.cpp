@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "about/about_layout.h"
+#include "clock_probe_client.h"
 #include "e2e_support.h"
 
 namespace morv::e2e {
@@ -242,6 +243,23 @@ TEST_F(AboutDialog, OpensFromTheMenuBarAsAFixedOwnerlessDialogCentredOnTheClock)
       std::clamp(centredTop, static_cast<int>(work.top), static_cast<int>(work.bottom) - height);
   EXPECT_NEAR(frame.left, expectedLeft, 1);
   EXPECT_NEAR(frame.top, expectedTop, 1);
+}
+
+// Every Windows 10 and 11 desktop draws the buttons with a visual style whose edges let the
+// dialog show through: each button has the dialog paint its background into the button's
+// device context. None of the button's area may be left unpainted. It runs in the clock's
+// process, as the button's own painting does.
+TEST_F(AboutDialog, PaintsTheBackgroundBehindEachThemedButton) {
+  const HWND dialog = OpenAbout();
+  ASSERT_NE(dialog, nullptr);
+  ClockProbe probe(clock_.process.handle());
+  ASSERT_EQ(probe.Run(kPaintThemedBackgrounds, dialog), "");
+  const BackgroundReport& report = probe.shared().backgrounds;
+  ASSERT_EQ(report.count, 2);
+  for (LONG i = 0; i < report.count; ++i) {
+    EXPECT_GT(report.buttons[i].pixels, 0);
+    EXPECT_EQ(report.buttons[i].unpainted, 0) << Utf8(report.buttons[i].text);
+  }
 }
 
 TEST_F(AboutDialog, ControlsHaveTheirTextsAndPlacesInTabOrder) {

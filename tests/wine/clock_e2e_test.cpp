@@ -341,6 +341,26 @@ TEST(ClockFace, ShrinkingTheWindowClipsTheGlyphsWithoutScaling) {
   if (!matched) pixels.SavePpm(FailureImagePath("shrunk"));
 }
 
+// Screenshot, remote-support and accessibility tools capture a window with PrintWindow, which
+// has it paint into their own device context (WM_PRINTCLIENT). What they get is the face as the
+// window shows it: the current time, every pixel in place. It must run in the clock's process.
+TEST(ClockFace, PrintWindowGivesTheCurrentFace) {
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
+  ClockProbe probe(clock.process.handle());
+  EXPECT_TRUE(ShowsTheTime(
+      [&] {
+        Pixels pixels;
+        if (!probe.Run(kPrintClientArea, clock.window).empty() || !probe.shared().print.ok) return pixels;
+        const PrintReport& print = probe.shared().print;
+        pixels.width = print.width;
+        pixels.height = print.height;
+        pixels.data.assign(print.pixels, print.pixels + print.width * print.height);
+        return pixels;
+      },
+      120));
+}
+
 // ---- Screen readers ----
 
 // "17:59:33" as the face reads it, in hexadecimal: "11:3B:21".

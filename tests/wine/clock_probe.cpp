@@ -2,6 +2,9 @@
 // clock_probe.h).
 #include "clock_probe.h"
 
+#include <uxtheme.h>
+
+#include <algorithm>
 #include <iterator>
 
 #include "dib_section.h"
@@ -145,4 +148,53 @@ extern "C" __declspec(dllexport) DWORD WINAPI RestoreColours(void*) {
   if (!gChanged) return 0;
   gChanged = false;
   return SetSysColors(static_cast<int>(std::size(kSchemeElements)), kSchemeElements, gSaved) ? 0 : 1;
+}
+
+extern "C" __declspec(dllexport) DWORD WINAPI PaintThemedBackgrounds(void* parameter) {
+  const Shared shared;
+  if (!shared) return 1;
+  auto& report = shared->backgrounds;
+  report.count = 0;
+  for (HWND child = GetWindow(static_cast<HWND>(parameter), GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t className[16] = {};
+    GetClassNameW(child, className, 16);
+    if (lstrcmpiW(className, L"Button") != 0) continue;
+    if (report.count == static_cast<LONG>(std::size(report.buttons))) break;
+    auto& button = report.buttons[report.count++];
+    GetWindowTextW(child, button.text, static_cast<int>(std::size(button.text)));
+    RECT client{};
+    GetClientRect(child, &client);
+    const morv::e2e::DibSection canvas(client.right, client.bottom);
+    std::uint32_t* pixels = canvas.bits();
+    if (pixels == nullptr) continue;
+    button.pixels = client.right * client.bottom;
+    std::fill(pixels, pixels + button.pixels, morv::e2e::BackgroundReport::kUnpainted);
+    DrawThemeParentBackground(child, canvas.dc(), &client);
+    GdiFlush();
+    button.unpainted = static_cast<LONG>(std::count_if(pixels, pixels + button.pixels, [](std::uint32_t p) {
+      return (p & 0x00FFFFFF) == morv::e2e::BackgroundReport::kUnpainted;
+    }));
+  }
+  return 0;
+}
+
+extern "C" __declspec(dllexport) DWORD WINAPI PrintClientArea(void* parameter) {
+  const Shared shared;
+  if (!shared) return 1;
+  auto& report = shared->print;
+  const auto window = static_cast<HWND>(parameter);
+  RECT client{};
+  GetClientRect(window, &client);
+  report.width = report.height = 0;
+  if (client.right * client.bottom > morv::e2e::PrintReport::kMaxPixels) return 1;
+  const morv::e2e::DibSection canvas(client.right, client.bottom);
+  const std::uint32_t* pixels = canvas.bits();
+  if (pixels == nullptr) return 1;
+  report.ok = PrintWindow(window, canvas.dc(), PW_CLIENTONLY);
+  GdiFlush();
+  report.width = client.right;
+  report.height = client.bottom;
+  for (LONG i = 0; i < report.width * report.height; ++i) report.pixels[i] = pixels[i] & 0x00FFFFFF;
+  return 0;
 }

@@ -21,6 +21,12 @@ inline constexpr char kMeasureLabels[] = "MeasureLabels";
 // low vision sets them; RestoreColours(nullptr): the colours from before.
 inline constexpr char kUseLightOnDarkColours[] = "UseLightOnDarkColours";
 inline constexpr char kRestoreColours[] = "RestoreColours";
+// PaintThemedBackgrounds(dialog): has each button ask for its parent's background, as a themed
+// button does, into ClockProbeShared::backgrounds.
+inline constexpr char kPaintThemedBackgrounds[] = "PaintThemedBackgrounds";
+// PrintClientArea(window): the window's client area through PrintWindow, into
+// ClockProbeShared::print.
+inline constexpr char kPrintClientArea[] = "PrintClientArea";
 
 inline constexpr int kIconProbeMaxSize = 64;
 
@@ -48,10 +54,34 @@ struct LabelReport {
   Label labels[8];
 };
 
+// What each button's parent painted behind it: the button's area was filled with a colour no
+// window of the program paints (kUnpainted) and handed to DrawThemeParentBackground.
+struct BackgroundReport {
+  static constexpr DWORD kUnpainted = 0x00FE01FD;  // 0x00RRGGBB
+  struct Button {
+    WCHAR text[32];
+    LONG pixels;
+    LONG unpainted;  // pixels still in kUnpainted
+  };
+  LONG count;
+  Button buttons[4];
+};
+
+// A client area as PrintWindow(PW_CLIENTONLY) gives it (0x00RRGGBB, rows top-down).
+struct PrintReport {
+  static constexpr int kMaxPixels = 1024 * 256;
+  LONG ok;  // what PrintWindow answered
+  LONG width;
+  LONG height;
+  DWORD pixels[kMaxPixels];
+};
+
 struct ClockProbeShared {
   LONG done;  // set to 1 by a probe once it has written its part
   IconReport icon;
   LabelReport labels;
+  BackgroundReport backgrounds;
+  PrintReport print;
 };
 
 }  // namespace morv::e2e
