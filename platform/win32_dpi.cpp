@@ -66,6 +66,24 @@ UINT DpiForWindow(HWND hwnd) {
   return dpi != 0 ? dpi : SystemDpi();
 }
 
+int SystemMetricForDpi(int index, UINT dpi) {
+  using MetricForDpi = int(WINAPI*)(int, UINT);
+  static const auto forDpi = Lookup<MetricForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
+  if (forDpi) return forDpi(index, dpi);
+  return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+}
+
+RECT FrameForClient(int width, int height, DWORD style, bool hasMenu, DWORD exStyle, UINT dpi) {
+  RECT frame{0, 0, width, height};
+  using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  static const auto forDpi = Lookup<AdjustForDpi>(L"user32.dll", "AdjustWindowRectExForDpi");
+  if (!forDpi || !forDpi(&frame, style, hasMenu, exStyle, dpi)) {
+    AdjustWindowRectEx(&frame, style, hasMenu, exStyle);
+  }
+  OffsetRect(&frame, -frame.left, -frame.top);
+  return frame;
+}
+
 LOGFONTW MessageLogFont(UINT dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);

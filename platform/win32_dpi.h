@@ -15,6 +15,11 @@ namespace morv::win32 {
 // Asks for per-monitor (v2) awareness, falling back to older forms; failure is harmless.
 void DeclareDpiAwareness();
 UINT DpiForWindow(HWND hwnd);
+// A system metric (SM_CXICON, ...) as the system gives it to a window of this DPI.
+int SystemMetricForDpi(int index, UINT dpi);
+// The window rectangle, at (0, 0), that a window of these styles needs at this DPI for a client
+// area of width x height pixels (with a one-line menu bar, if it has one).
+RECT FrameForClient(int width, int height, DWORD style, bool hasMenu, DWORD exStyle, UINT dpi);
 // Twips (1/1440 inch) to whole pixels at this DPI.
 inline int TwipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
 // The font native dialogs use for their texts, at the given DPI.

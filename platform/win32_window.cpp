@@ -4,7 +4,6 @@
 #include "platform/win32_dpi.h"
 #include "platform/win32_platform.h"
 #include "platform/win32_text.h"
-#include "resources/resource_ids.h"
 
 namespace morv::win32 {
 
@@ -30,10 +29,7 @@ ATOM RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = proc;
   wc.hInstance = instance;
-  // The icon's one image as drawn, 32 x 32; LoadIconW would stretch it to the system's icon
-  // size (40 pixels at 120 DPI) and blur the X.
-  wc.hIcon = LoadProgramIcon(32, 32, 0);
-  wc.hIconSm = LoadProgramIcon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0);
+  // No class icons: each window carries its own, at the sizes its DPI asks for.
   wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   // No background brush: the window paints its whole client area itself, without flicker.
   wc.hbrBackground = nullptr;
@@ -63,16 +59,7 @@ Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& spec,
     dialog.header.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     hwnd_ = CreateDialogIndirectParamW(instance, &dialog.header, nullptr, DialogProc,
                                        reinterpret_cast<LPARAM>(this));
-    if (hwnd_ != nullptr) {
-      SetWindowTextW(hwnd_, caption.c_str());
-      // Without WS_EX_DLGMODALFRAME's implicit icon hiding: the dialog shows the program icon.
-      SendMessageW(hwnd_, WM_SETICON, ICON_BIG,
-                   reinterpret_cast<LPARAM>(LoadIconW(instance, MAKEINTRESOURCEW(MORV_ICON_ID))));
-      SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,
-                   reinterpret_cast<LPARAM>(LoadProgramIcon(GetSystemMetrics(SM_CXSMICON),
-                                                            GetSystemMetrics(SM_CYSMICON),
-                                                            LR_SHARED)));
-    }
+    if (hwnd_ != nullptr) SetWindowTextW(hwnd_, caption.c_str());
   } else {
     if (RegisterMainClass(instance, WindowProc) == 0) throw PlatformError("RegisterClassExW");
     if (spec.hasMenuBar) menu_ = CreateMenu();
@@ -94,6 +81,7 @@ Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& spec,
   dpi_ = DpiForWindow(hwnd_);
   painter_.Attach(hwnd_, dpi_);
   controls_.Attach(hwnd_, dpi_);
+  LoadIcons();
   FitClientSize();
 }
 
@@ -103,6 +91,9 @@ Win32Window::~Win32Window() {
   if (hwnd_ != nullptr) {
     KillTimer(hwnd_, kTimerId);
     DestroyWindow(hwnd_);  // the menu bar and the controls go with the window
+  }
+  for (const HICON icon : {bigIcon_, smallIcon_}) {
+    if (icon != nullptr) DestroyIcon(icon);
   }
 }
 
@@ -164,7 +155,14 @@ void Win32Window::DescribeToScreenReaders(AccessibleRole role,
 
 void Win32Window::Show() {
   if (!placed_ && IsDialog()) {
+    // Centring may take the dialog to a monitor of another scale: it is then laid out at that
+    // scale, and centred again at its new size.
     platform_.PlaceDialog(hwnd_);
+    if (DpiForWindow(hwnd_) != dpi_) {
+      ApplyDpi(DpiForWindow(hwnd_));
+      FitClientSize();
+      platform_.PlaceDialog(hwnd_);
+    }
   }
   placed_ = true;
   ShowWindow(hwnd_, IsDialog() ? SW_SHOWNORMAL : SW_SHOWDEFAULT);
@@ -204,10 +202,82 @@ void Win32Window::FitClientSize() {
   }
 }
 
+bool Win32Window::AtDesignSize() const {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  return client.right == ToPixels(clientWidthTwips_) && client.bottom == ToPixels(clientHeightTwips_);
+}
+
 void Win32Window::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
   controls_.SetDpi(dpi_);
   painter_.SetDpi(dpi_);
+  LoadIcons();
+}
+
+// A move to a monitor of another scale, or a new scale for this one. The window keeps its state:
+// maximised over the suggested rectangle, or minimised, it stays so and restores to its design
+// size at the new DPI. Otherwise it takes the suggested rectangle, in which the system has scaled
+// its size; one at its design size then keeps its exact design client area. A window not yet
+// shown is only laid out again: it is placed when it is shown.
+void Win32Window::TakeNewDpi(UINT dpi, const RECT& suggested) {
+  const bool atDesignSize = AtDesignSize();
+  ApplyDpi(dpi);
+  if (!placed_) {
+    FitClientSize();
+    return;
+  }
+  if (IsIconic(hwnd_)) {
+    RestoreToDesignSize();
+    return;
+  }
+  const bool maximised = IsZoomed(hwnd_) != FALSE;
+  if (maximised) RestoreToDesignSize();
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (atDesignSize && !maximised) FitClientSize();
+}
+
+// The size a maximised or minimised window restores to: its design client area at the DPI.
+// SW_SHOWNA leaves the window in its state, and the focus where it is. The frame is worked out
+// for the DPI, so the client area is measured once more when the window is restored.
+void Win32Window::RestoreToDesignSize() {
+  fitWhenRestored_ = true;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  if (!GetWindowPlacement(hwnd_, &placement)) return;
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)) &
+                     ~static_cast<DWORD>(WS_MAXIMIZE | WS_MINIMIZE);
+  const RECT frame = FrameForClient(ToPixels(clientWidthTwips_), ToPixels(clientHeightTwips_), style,
+                                    menu_ != nullptr,
+                                    static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi_);
+  RECT& normal = placement.rcNormalPosition;
+  normal.right = normal.left + frame.right;
+  normal.bottom = normal.top + frame.bottom;
+  placement.showCmd = SW_SHOWNA;
+  SetWindowPlacement(hwnd_, &placement);
+}
+
+// The program icon as the window's big and small icons, loaded at the sizes that the window's
+// DPI asks for: an icon of another size is scaled by the system where it is shown, and blurs.
+// Not shared: the system keeps one shared copy per resource, at the size first asked for.
+void Win32Window::LoadIcons() {
+  const struct {
+    WPARAM which;
+    int width, height;
+    HICON& held;
+  } icons[] = {
+      {ICON_BIG, SystemMetricForDpi(SM_CXICON, dpi_), SystemMetricForDpi(SM_CYICON, dpi_), bigIcon_},
+      {ICON_SMALL, SystemMetricForDpi(SM_CXSMICON, dpi_), SystemMetricForDpi(SM_CYSMICON, dpi_),
+       smallIcon_},
+  };
+  for (const auto& icon : icons) {
+    const HICON loaded = LoadProgramIcon(icon.width, icon.height, 0);
+    if (loaded == nullptr) continue;  // the window keeps the icon it has
+    SendMessageW(hwnd_, WM_SETICON, icon.which, reinterpret_cast<LPARAM>(loaded));
+    if (icon.held != nullptr) DestroyIcon(icon.held);
+    icon.held = loaded;
+  }
 }
 
 void Win32Window::FollowSystemSettings(UINT message) {
@@ -276,6 +346,12 @@ bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
       painter_.Paint();
       result = 0;
       return true;
+    case WM_SIZE:
+      if (wParam == SIZE_RESTORED && fitWhenRestored_) {
+        fitWhenRestored_ = false;
+        FitClientSize();
+      }
+      return false;
     case WM_PRINTCLIENT:
       painter_.Print(reinterpret_cast<HDC>(wParam));
       result = 0;
@@ -283,16 +359,10 @@ bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_CTLCOLORSTATIC:
       result = controls_.StaticColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
       return true;
-    case WM_DPICHANGED: {
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      ApplyDpi(HIWORD(wParam));
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-      FitClientSize();
+    case WM_DPICHANGED:
+      TakeNewDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       result = 0;
       return true;
-    }
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
     case WM_THEMECHANGED:

@@ -54,7 +54,11 @@ class Win32Window final : public Window {
 
   int ToPixels(int twips) const { return TwipsToPixels(twips, dpi_); }
   void FitClientSize();
+  bool AtDesignSize() const;
   void ApplyDpi(UINT dpi);
+  void TakeNewDpi(UINT dpi, const RECT& suggested);
+  void RestoreToDesignSize();
+  void LoadIcons();
   // The system's colours, theme or fonts have changed.
   void FollowSystemSettings(UINT message);
   void RunCommand(int id);
@@ -71,8 +75,11 @@ class Win32Window final : public Window {
   int timerWaitMs_ = 0;  // the period the timer runs at now
   HWND hwnd_ = nullptr;
   HMENU menu_ = nullptr;
+  HICON bigIcon_ = nullptr;  // the window's own icons, destroyed after the window
+  HICON smallIcon_ = nullptr;
   UINT dpi_ = 96;
   bool placed_ = false;
+  bool fitWhenRestored_ = false;  // a scale change came while maximised or minimised
   bool destroying_ = false;
   LinePainter painter_;
   ControlSet controls_;

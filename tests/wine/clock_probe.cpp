@@ -65,6 +65,17 @@ extern "C" __declspec(dllexport) DWORD WINAPI ProbeWindowIcon(void* parameter) {
     icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON));
     if (icon != nullptr) result.source = 2;
   }
+  SendMessageTimeoutW(window, WM_GETICON, ICON_SMALL, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+  result.smallWidth = result.smallHeight = 0;
+  ICONINFO smallInfo{};
+  if (answer != 0 && GetIconInfo(reinterpret_cast<HICON>(answer), &smallInfo)) {
+    BITMAP mask{};
+    GetObjectW(smallInfo.hbmMask, sizeof(mask), &mask);
+    result.smallWidth = mask.bmWidth;
+    result.smallHeight = smallInfo.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2;
+    if (smallInfo.hbmColor != nullptr) DeleteObject(smallInfo.hbmColor);
+    if (smallInfo.hbmMask != nullptr) DeleteObject(smallInfo.hbmMask);
+  }
   ICONINFO info{};
   if (icon != nullptr && GetIconInfo(icon, &info)) {
     BITMAP mask{};

@@ -64,12 +64,37 @@ bool HasClientSize(HWND window, int width, int height) {
   return size.cx == width && size.cy == height;
 }
 
+// The window's own icons, big and small, have the sizes the system gives a window of this DPI,
+// so that nothing scales them where they are shown.
+::testing::AssertionResult IconsSizedFor(ClockProbe& probe, HWND window, int dpi) {
+  const std::string problem = probe.Run(kProbeWindowIcon, window);
+  if (!problem.empty()) return ::testing::AssertionFailure() << problem;
+  const IconReport& icon = probe.shared().icon;
+  const int big = GetSystemMetricsForDpi(SM_CXICON, static_cast<UINT>(dpi));
+  const int small = GetSystemMetricsForDpi(SM_CXSMICON, static_cast<UINT>(dpi));
+  if (icon.source == 1 && icon.width == big && icon.height == big && icon.smallWidth == small &&
+      icon.smallHeight == small) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "icons " << icon.width << "x" << icon.height << " and "
+                                       << icon.smallWidth << "x" << icon.smallHeight << ", expected "
+                                       << big << " and " << small << " (source " << icon.source << ")";
+}
+
+RECT FrameOf(HWND window) {
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  return frame;
+}
+
 TEST(DpiChange, TheClockTakesTheSuggestedRectangleAndRedrawsItsFaceAtTheNewScale) {
   SetScreenDpi(kStartDpi);
   RunningClock clock;
   ASSERT_TRUE(clock.Start());
   ASSERT_TRUE(HasClientSize(clock.window, Px(7740, kStartDpi), Px(1344, kStartDpi)));
   ASSERT_TRUE(ShowsTheTime(clock.window, kStartDpi));
+  ClockProbe probe(clock.process.handle());
+  EXPECT_TRUE(IconsSizedFor(probe, clock.window, kStartDpi));
 
   for (const int dpi : {kNewDpi, kStartDpi, 96, kNewDpi}) {
     SCOPED_TRACE(::testing::Message() << "to " << dpi << " DPI");
@@ -85,9 +110,57 @@ TEST(DpiChange, TheClockTakesTheSuggestedRectangleAndRedrawsItsFaceAtTheNewScale
     EXPECT_EQ(frame.left, suggested.left);
     EXPECT_EQ(frame.top, suggested.top);
     EXPECT_TRUE(ShowsTheTime(clock.window, dpi));
+    EXPECT_TRUE(IconsSizedFor(probe, clock.window, dpi));
   }
   // 144 DPI: 774 x 134 pixels.
   EXPECT_TRUE(HasClientSize(clock.window, 774, 134));
+  EXPECT_TRUE(clock.process.Running());
+}
+
+// A scale change never breaks the window's state. Maximised, the clock stays maximised over the
+// suggested rectangle; minimised, it stays minimised; restored from either, it has its design
+// size at the new DPI. Resized by the user, it keeps the suggested rectangle, its size as the
+// system scaled it. Each rectangle is read as soon as the message has been handled: a window
+// manager puts a wrong size right a moment later, and would hide the fault.
+TEST(DpiChange, KeepsAMaximisedOrMinimisedClockSoAndAResizedClockItsSize) {
+  SetScreenDpi(kStartDpi);
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
+  const HWND window = clock.window;
+  const HANDLE process = clock.process.handle();
+
+  ShowWindow(window, SW_MAXIMIZE);
+  ASSERT_TRUE(WaitUntil([&] { return IsZoomed(window) && ClientSize(window).cx > Px(7740, kStartDpi); }));
+  Sleep(500);  // the window manager's last word on the size
+  const RECT maximised = FrameOf(window);
+  ASSERT_TRUE(SendDpiChanged(window, process, kNewDpi, maximised));
+  const RECT afterMaximised = FrameOf(window);
+  EXPECT_TRUE(IsZoomed(window));
+  EXPECT_TRUE(EqualRect(&afterMaximised, &maximised))
+      << afterMaximised.right - afterMaximised.left << "x" << afterMaximised.bottom - afterMaximised.top;
+  ShowWindow(window, SW_RESTORE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsZoomed(window) && HasClientSize(window, Px(7740, kNewDpi), Px(1344, kNewDpi)); }))
+      << "restored to " << ClientSize(window).cx << "x" << ClientSize(window).cy;
+
+  ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(window) != FALSE; }));
+  ASSERT_TRUE(SendDpiChanged(window, process, kStartDpi, FrameOf(window)));
+  EXPECT_TRUE(IsIconic(window));
+  ShowWindow(window, SW_RESTORE);
+  EXPECT_TRUE(WaitUntil([&] { return HasClientSize(window, Px(7740, kStartDpi), Px(1344, kStartDpi)); }))
+      << "restored to " << ClientSize(window).cx << "x" << ClientSize(window).cy;
+
+  const int width = Px(7740, kStartDpi) + 120, height = Px(1344, kStartDpi) + 60;
+  const RECT resized = SuggestedRect(window, 50, 60, width, height, kStartDpi);
+  SetWindowPos(window, nullptr, resized.left, resized.top, resized.right - resized.left,
+               resized.bottom - resized.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(WaitUntil([&] { return HasClientSize(window, width, height); }));
+  const RECT suggested = SuggestedRect(window, 50, 60, MulDiv(width, kNewDpi, kStartDpi),
+                                       MulDiv(height, kNewDpi, kStartDpi), kNewDpi);
+  ASSERT_TRUE(SendDpiChanged(window, process, kNewDpi, suggested));
+  const RECT afterResized = FrameOf(window);
+  EXPECT_TRUE(EqualRect(&afterResized, &suggested))
+      << afterResized.right - afterResized.left << "x" << afterResized.bottom - afterResized.top;
   EXPECT_TRUE(clock.process.Running());
 }
 

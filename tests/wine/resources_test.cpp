@@ -289,10 +289,25 @@ TEST_F(ProgramIcon, DrawsABlackXWithATransparentMargin) {
   }
 }
 
-// The running clock window carries the program icon as it is: one 32 x 32 image (not stretched
-// to the system's icon size), the same X, opaque pixels black and the others letting whatever
-// is behind show through (checked over two different backgrounds).
-TEST(ClockWindowIcon, IsTheProgramIconAtItsOwnSize) {
+// Whether the pixels of the 32 x 32 image that a pixel (row, column) of the image scaled to
+// size x size covers are all opaque (1), all transparent (0) or some of each (-1).
+int CoveredOpacity(int row, int column, int size) {
+  int opaque = 0, all = 0;
+  for (int r = row * kIconSize / size; r * size < (row + 1) * kIconSize; ++r) {
+    for (int c = column * kIconSize / size; c * size < (column + 1) * kIconSize; ++c) {
+      opaque += OpaqueInTheX(r, c);
+      ++all;
+    }
+  }
+  return opaque == all ? 1 : opaque == 0 ? 0 : -1;
+}
+
+// The running clock window carries the program icon at the size the window's DPI asks for (the
+// system would otherwise scale it where it shows it, and blur it): the same X, scaled without
+// blurring, opaque pixels black and the others letting whatever is behind show through (checked
+// over two different backgrounds). Where a pixel covers both kinds of the image's pixels, either
+// is right.
+TEST(ClockWindowIcon, IsTheProgramIconAtTheSizeOfTheWindowsDpi) {
   RunningClock clock;
   ASSERT_TRUE(clock.Start());
   ClockProbe probe(clock.process.handle());
@@ -301,17 +316,20 @@ TEST(ClockWindowIcon, IsTheProgramIconAtItsOwnSize) {
   probe.shared().icon.background[1] = backgrounds[1];
   ASSERT_EQ(probe.Run(kProbeWindowIcon, clock.window), "");
   const IconReport& result = probe.shared().icon;
-  ASSERT_NE(result.source, 0) << "the window has no icon";
-  EXPECT_EQ(result.width, kIconSize);
-  EXPECT_EQ(result.height, kIconSize);
-  if (result.width != kIconSize || result.height != kIconSize) return;
+  ASSERT_EQ(result.source, 1) << "the window has no icon of its own";
+  const int size = GetSystemMetricsForDpi(SM_CXICON, 120);
+  EXPECT_EQ(result.width, size);
+  EXPECT_EQ(result.height, size);
+  if (result.width != size || result.height != size) return;
   for (std::size_t b = 0; b < backgrounds.size(); ++b) {
     int wrong = 0;
-    for (int row = 0; row < kIconSize; ++row) {
-      for (int column = 0; column < kIconSize; ++column) {
-        const std::uint32_t expected = OpaqueInTheX(row, column) ? 0u : backgrounds[b];
+    for (int row = 0; row < size; ++row) {
+      for (int column = 0; column < size; ++column) {
+        const int opacity = CoveredOpacity(row, column, size);
+        const std::uint32_t expected = opacity == 1 ? 0u : backgrounds[b];
         const std::uint32_t seen = result.pixels[b][row * kIconProbeMaxSize + column];
-        if (seen != expected && ++wrong <= 10) {
+        const bool right = opacity < 0 ? seen == 0u || seen == backgrounds[b] : seen == expected;
+        if (!right && ++wrong <= 10) {
           ADD_FAILURE() << "row " << row << ", column " << column << ": " << std::hex << seen
                         << " instead of " << expected;
         }
