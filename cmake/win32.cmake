@@ -31,13 +31,15 @@ morv_set_warnings(morvtime)
 
 if(MSVC)
   # The resource script embeds the manifest; the linker must not add its own.
-  target_link_options(morvtime PRIVATE /MANIFEST:NO /DYNAMICBASE /NXCOMPAT /HIGHENTROPYVA)
+  target_link_options(morvtime PRIVATE /MANIFEST:NO /DYNAMICBASE /NXCOMPAT /HIGHENTROPYVA /TSAWARE)
   # The imports themselves are looked for in the system folder only (Windows 10 1607 and later).
   target_link_options(morvtime PRIVATE /DEPENDENTLOADFLAG:0x800)
 else()
-  # ASLR, DEP and high-entropy addresses are asked for explicitly, whatever the linker's defaults.
+  # ASLR, DEP and high-entropy addresses are asked for explicitly, whatever the linker's defaults,
+  # and Terminal-Server awareness, as MSVC marks every executable: without it, a Remote Desktop
+  # host gives the program a private Windows folder and other compatibility shims.
   target_link_options(morvtime PRIVATE -municode -s
-                      -Wl,--dynamicbase -Wl,--nxcompat -Wl,--high-entropy-va)
+                      -Wl,--dynamicbase -Wl,--nxcompat -Wl,--high-entropy-va -Wl,--tsaware)
   # Size. libstdc++'s default terminate handler prints the uncaught exception's demangled type
   # to stderr before it aborts; a GUI program has no stderr, yet the demangler and the printf
   # machinery it pulls in are a quarter of the executable. Terminating goes straight to abort()

@@ -57,7 +57,9 @@ namespace {
 // neither.
 std::wstring SystemProgramPath(const std::wstring& name) {
   wchar_t folder[MAX_PATH];
-  for (const auto getFolder : {&GetSystemDirectoryW, &GetWindowsDirectoryW}) {
+  // GetSystemWindowsDirectoryW: on a Remote Desktop host GetWindowsDirectoryW gives the user's
+  // private Windows folder, which the user can write to.
+  for (const auto getFolder : {&GetSystemDirectoryW, &GetSystemWindowsDirectoryW}) {
     const UINT length = getFolder(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) continue;
     std::wstring path = std::wstring(folder, length) + L"\\" + name;

@@ -143,11 +143,14 @@ TEST_F(PeHeader, IsA64BitWindowsGuiProgram) {
   EXPECT_FALSE(file_.nt().FileHeader.Characteristics & IMAGE_FILE_DLL);
 }
 
-TEST_F(PeHeader, AsksForAslrWithHighEntropyAndForDep) {
+// And Terminal-Server awareness, which MSVC builds carry too: without it a Remote Desktop host
+// gives the program a private Windows folder.
+TEST_F(PeHeader, AsksForAslrWithHighEntropyForDepAndIsTerminalServerAware) {
   const WORD flags = file_.nt().OptionalHeader.DllCharacteristics;
   EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE) << std::hex << flags;
   EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_NX_COMPAT) << std::hex << flags;
   EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA) << std::hex << flags;
+  EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE) << std::hex << flags;
   // High-entropy addresses only apply to an image that takes addresses above 2 GiB.
   EXPECT_TRUE(file_.nt().FileHeader.Characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE);
 }
