@@ -93,14 +93,18 @@ bool Win32Platform::StartProgram(const std::string& program, const std::string& 
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
-  AllowSetForegroundWindow(ASFW_ANY);
-  if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &process)) {
+  // Started suspended, so that the right to come to the front is granted to this process alone
+  // before it can make a window; no other process gains it.
+  if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                      CREATE_SUSPENDED, nullptr, nullptr, &startup, &process)) {
     return false;
   }
+  AllowSetForegroundWindow(process.dwProcessId);
+  const bool resumed = ResumeThread(process.hThread) != static_cast<DWORD>(-1);
+  if (!resumed) TerminateProcess(process.hProcess, 1);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return true;
+  return resumed;
 }
 
 void Win32Platform::ShowMessage(const std::string& text) {
