@@ -33,7 +33,8 @@ double LocalMillisecondsOfDay() {
   FILETIME utc{}, local{};
   GetSystemTimePreciseAsFileTime(&utc);
   FileTimeToLocalFileTime(&utc, &local);
-  const ULONGLONG ticks = (static_cast<ULONGLONG>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
+  const ULONGLONG ticks =
+      (static_cast<ULONGLONG>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
   constexpr ULONGLONG kTicksPerDay = 24ULL * 60 * 60 * 10000000;
   return static_cast<double>(ticks % kTicksPerDay) / 10000.0;
 }

@@ -217,7 +217,8 @@ int DaysInMonth(int year, int month) {
 void FakePlatform::PassTime(int ms) {
   if (ms < 0) throw std::logic_error("the clock does not run backwards");
   constexpr long long kDayMs = 24LL * 60 * 60 * 1000;
-  long long ofDay = ((now.hour * 60LL + now.minute) * 60 + now.second) * 1000 + now.millisecond + ms;
+  long long ofDay =
+      ((now.hour * 60LL + now.minute) * 60 + now.second) * 1000 + now.millisecond + ms;
   for (; ofDay >= kDayMs; ofDay -= kDayMs) {
     if (++now.day <= DaysInMonth(now.year, now.month)) continue;
     now.day = 1;

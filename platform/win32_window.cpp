@@ -156,13 +156,15 @@ void Win32Window::DescribeToScreenReaders(AccessibleRole role,
 void Win32Window::Show() {
   if (!placed_ && IsDialog()) {
     // Centring may take the dialog to a monitor of another scale: it is then laid out at that
-    // scale, and centred again at its new size.
+    // scale (here, or by WM_DPICHANGED while it is placed), and centred again at its new size.
+    const UINT before = dpi_;
     platform_.PlaceDialog(hwnd_);
-    if (DpiForWindow(hwnd_) != dpi_) {
-      ApplyDpi(DpiForWindow(hwnd_));
+    const UINT placedAt = DpiForWindow(hwnd_);
+    if (placedAt != dpi_) {
+      ApplyDpi(placedAt);
       FitClientSize();
-      platform_.PlaceDialog(hwnd_);
     }
+    if (dpi_ != before) platform_.PlaceDialog(hwnd_);
   }
   placed_ = true;
   ShowWindow(hwnd_, IsDialog() ? SW_SHOWNORMAL : SW_SHOWDEFAULT);
@@ -205,7 +207,8 @@ void Win32Window::FitClientSize() {
 bool Win32Window::AtDesignSize() const {
   RECT client{};
   GetClientRect(hwnd_, &client);
-  return client.right == ToPixels(clientWidthTwips_) && client.bottom == ToPixels(clientHeightTwips_);
+  return client.right == ToPixels(clientWidthTwips_) &&
+         client.bottom == ToPixels(clientHeightTwips_);
 }
 
 void Win32Window::ApplyDpi(UINT dpi) {
@@ -248,9 +251,9 @@ void Win32Window::RestoreToDesignSize() {
   if (!GetWindowPlacement(hwnd_, &placement)) return;
   const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)) &
                      ~static_cast<DWORD>(WS_MAXIMIZE | WS_MINIMIZE);
-  const RECT frame = FrameForClient(ToPixels(clientWidthTwips_), ToPixels(clientHeightTwips_), style,
-                                    menu_ != nullptr,
-                                    static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi_);
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+  const RECT frame = FrameForClient(ToPixels(clientWidthTwips_), ToPixels(clientHeightTwips_),
+                                    style, menu_ != nullptr, exStyle, dpi_);
   RECT& normal = placement.rcNormalPosition;
   normal.right = normal.left + frame.right;
   normal.bottom = normal.top + frame.bottom;
@@ -264,15 +267,13 @@ void Win32Window::RestoreToDesignSize() {
 void Win32Window::LoadIcons() {
   const struct {
     WPARAM which;
-    int width, height;
+    int width, height;  // system metrics
     HICON& held;
-  } icons[] = {
-      {ICON_BIG, SystemMetricForDpi(SM_CXICON, dpi_), SystemMetricForDpi(SM_CYICON, dpi_), bigIcon_},
-      {ICON_SMALL, SystemMetricForDpi(SM_CXSMICON, dpi_), SystemMetricForDpi(SM_CYSMICON, dpi_),
-       smallIcon_},
-  };
+  } icons[] = {{ICON_BIG, SM_CXICON, SM_CYICON, bigIcon_},
+               {ICON_SMALL, SM_CXSMICON, SM_CYSMICON, smallIcon_}};
   for (const auto& icon : icons) {
-    const HICON loaded = LoadProgramIcon(icon.width, icon.height, 0);
+    const HICON loaded = LoadProgramIcon(SystemMetricForDpi(icon.width, dpi_),
+                                         SystemMetricForDpi(icon.height, dpi_), 0);
     if (loaded == nullptr) continue;  // the window keeps the icon it has
     SendMessageW(hwnd_, WM_SETICON, icon.which, reinterpret_cast<LPARAM>(loaded));
     if (icon.held != nullptr) DestroyIcon(icon.held);

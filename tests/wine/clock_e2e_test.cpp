@@ -341,24 +341,26 @@ TEST(ClockFace, ShrinkingTheWindowClipsTheGlyphsWithoutScaling) {
   if (!matched) pixels.SavePpm(FailureImagePath("shrunk"));
 }
 
+// The clock's client area as PrintWindow gives it, run in the clock's process; empty if it fails.
+Pixels Printed(ClockProbe& probe, HWND window) {
+  Pixels pixels;
+  const PrintReport& print = probe.shared().print;
+  if (!probe.Run(kPrintClientArea, window).empty() || !print.ok) return pixels;
+  pixels.width = print.width;
+  pixels.height = print.height;
+  const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(print.width) * print.height;
+  pixels.data.assign(print.pixels, print.pixels + count);
+  return pixels;
+}
+
 // Screenshot, remote-support and accessibility tools capture a window with PrintWindow, which
 // has it paint into their own device context (WM_PRINTCLIENT). What they get is the face as the
-// window shows it: the current time, every pixel in place. It must run in the clock's process.
+// window shows it: the current time, every pixel in place.
 TEST(ClockFace, PrintWindowGivesTheCurrentFace) {
   RunningClock clock;
   ASSERT_TRUE(clock.Start());
   ClockProbe probe(clock.process.handle());
-  EXPECT_TRUE(ShowsTheTime(
-      [&] {
-        Pixels pixels;
-        if (!probe.Run(kPrintClientArea, clock.window).empty() || !probe.shared().print.ok) return pixels;
-        const PrintReport& print = probe.shared().print;
-        pixels.width = print.width;
-        pixels.height = print.height;
-        pixels.data.assign(print.pixels, print.pixels + print.width * print.height);
-        return pixels;
-      },
-      120));
+  EXPECT_TRUE(ShowsTheTime([&] { return Printed(probe, clock.window); }, 120));
 }
 
 // ---- Screen readers ----

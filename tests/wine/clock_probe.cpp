@@ -183,9 +183,10 @@ extern "C" __declspec(dllexport) DWORD WINAPI PaintThemedBackgrounds(void* param
     std::fill(pixels, pixels + button.pixels, morv::e2e::BackgroundReport::kUnpainted);
     DrawThemeParentBackground(child, canvas.dc(), &client);
     GdiFlush();
-    button.unpainted = static_cast<LONG>(std::count_if(pixels, pixels + button.pixels, [](std::uint32_t p) {
-      return (p & 0x00FFFFFF) == morv::e2e::BackgroundReport::kUnpainted;
-    }));
+    button.unpainted = static_cast<LONG>(
+        std::count_if(pixels, pixels + button.pixels, [](std::uint32_t p) {
+          return (p & 0x00FFFFFF) == morv::e2e::BackgroundReport::kUnpainted;
+        }));
   }
   return 0;
 }

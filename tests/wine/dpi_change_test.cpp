@@ -76,9 +76,10 @@ bool HasClientSize(HWND window, int width, int height) {
       icon.smallHeight == small) {
     return ::testing::AssertionSuccess();
   }
-  return ::testing::AssertionFailure() << "icons " << icon.width << "x" << icon.height << " and "
-                                       << icon.smallWidth << "x" << icon.smallHeight << ", expected "
-                                       << big << " and " << small << " (source " << icon.source << ")";
+  return ::testing::AssertionFailure()
+         << "icons " << icon.width << "x" << icon.height << " and " << icon.smallWidth << "x"
+         << icon.smallHeight << ", expected " << big << " and " << small << " (source "
+         << icon.source << ")";
 }
 
 RECT FrameOf(HWND window) {
@@ -129,17 +130,23 @@ TEST(DpiChange, KeepsAMaximisedOrMinimisedClockSoAndAResizedClockItsSize) {
   const HWND window = clock.window;
   const HANDLE process = clock.process.handle();
 
+  const auto restoredTo = [&](int dpi) {
+    return !IsZoomed(window) && !IsIconic(window) &&
+           HasClientSize(window, Px(7740, dpi), Px(1344, dpi));
+  };
+
   ShowWindow(window, SW_MAXIMIZE);
-  ASSERT_TRUE(WaitUntil([&] { return IsZoomed(window) && ClientSize(window).cx > Px(7740, kStartDpi); }));
+  ASSERT_TRUE(WaitUntil([&] {
+    return IsZoomed(window) && ClientSize(window).cx > Px(7740, kStartDpi);
+  }));
   Sleep(500);  // the window manager's last word on the size
   const RECT maximised = FrameOf(window);
   ASSERT_TRUE(SendDpiChanged(window, process, kNewDpi, maximised));
   const RECT afterMaximised = FrameOf(window);
   EXPECT_TRUE(IsZoomed(window));
-  EXPECT_TRUE(EqualRect(&afterMaximised, &maximised))
-      << afterMaximised.right - afterMaximised.left << "x" << afterMaximised.bottom - afterMaximised.top;
+  EXPECT_TRUE(EqualRect(&afterMaximised, &maximised));
   ShowWindow(window, SW_RESTORE);
-  EXPECT_TRUE(WaitUntil([&] { return !IsZoomed(window) && HasClientSize(window, Px(7740, kNewDpi), Px(1344, kNewDpi)); }))
+  EXPECT_TRUE(WaitUntil([&] { return restoredTo(kNewDpi); }))
       << "restored to " << ClientSize(window).cx << "x" << ClientSize(window).cy;
 
   ShowWindow(window, SW_MINIMIZE);
@@ -147,7 +154,7 @@ TEST(DpiChange, KeepsAMaximisedOrMinimisedClockSoAndAResizedClockItsSize) {
   ASSERT_TRUE(SendDpiChanged(window, process, kStartDpi, FrameOf(window)));
   EXPECT_TRUE(IsIconic(window));
   ShowWindow(window, SW_RESTORE);
-  EXPECT_TRUE(WaitUntil([&] { return HasClientSize(window, Px(7740, kStartDpi), Px(1344, kStartDpi)); }))
+  EXPECT_TRUE(WaitUntil([&] { return restoredTo(kStartDpi); }))
       << "restored to " << ClientSize(window).cx << "x" << ClientSize(window).cy;
 
   const int width = Px(7740, kStartDpi) + 120, height = Px(1344, kStartDpi) + 60;
@@ -159,8 +166,7 @@ TEST(DpiChange, KeepsAMaximisedOrMinimisedClockSoAndAResizedClockItsSize) {
                                        MulDiv(height, kNewDpi, kStartDpi), kNewDpi);
   ASSERT_TRUE(SendDpiChanged(window, process, kNewDpi, suggested));
   const RECT afterResized = FrameOf(window);
-  EXPECT_TRUE(EqualRect(&afterResized, &suggested))
-      << afterResized.right - afterResized.left << "x" << afterResized.bottom - afterResized.top;
+  EXPECT_TRUE(EqualRect(&afterResized, &suggested));
   EXPECT_TRUE(clock.process.Running());
 }
 

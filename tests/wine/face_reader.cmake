@@ -7,5 +7,6 @@ add_library(morv_face_reader STATIC ${CMAKE_CURRENT_LIST_DIR}/clock_face_pixels.
                                     ${CMAKE_CURRENT_LIST_DIR}/e2e_pixels.cpp
                                     ${CMAKE_CURRENT_LIST_DIR}/e2e_support.cpp)
 target_include_directories(morv_face_reader PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(morv_face_reader PUBLIC morv_win32_settings user32 gdi32 advapi32 psapi version)
+target_link_libraries(morv_face_reader PUBLIC morv_win32_settings user32 gdi32 advapi32 psapi
+                                              version)
 morv_set_warnings(morv_face_reader)
