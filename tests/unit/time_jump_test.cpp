@@ -197,13 +197,12 @@ TEST(TickMarks, FromTheSecondTickOnEveryTickFallsOnAMark) {
   RunningClock program;
   program.platform.now = {2026, 12, 7, 9, 59, 30, 123};
   const std::vector<LocalTime> ticks = RunTimer(program, 60000);
-  ASSERT_GE(ticks.size(), 2u);
-  EXPECT_EQ(ticks[0].millisecond, 323);
-  for (std::size_t i = 1; i < ticks.size(); ++i) EXPECT_TRUE(OnMark(ticks[i])) << i;
+  EXPECT_EQ(ticks.at(0).millisecond, 323);
   EXPECT_NEAR(static_cast<double>(ticks.size()), 300, 1);
   std::set<int> turned;  // the seconds in whose first milliseconds a tick came
-  for (const LocalTime& t : ticks) {
-    if (t.millisecond <= kOnMarkMs) turned.insert(SecondsOfDay(t));
+  for (std::size_t i = 1; i < ticks.size(); ++i) {
+    EXPECT_TRUE(OnMark(ticks[i])) << i;
+    if (ticks[i].millisecond <= kOnMarkMs) turned.insert(SecondsOfDay(ticks[i]));
   }
   EXPECT_EQ(turned.size(), 60u);  // every second after the first, to 10:00:30
   EXPECT_EQ(ReadFace(program.window()), SecondsOfDay(ticks.back()));

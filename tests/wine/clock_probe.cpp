@@ -50,6 +50,25 @@ void DrawOver(HICON icon, int width, int height, DWORD background, DWORD* out) {
   for (int i = 0; i < kPixels; ++i) out[i] = pixels[i] & 0x00FFFFFF;
 }
 
+// The size of an icon's image; 0 x 0 for no icon.
+SIZE IconSize(HICON icon) {
+  ICONINFO info{};
+  if (icon == nullptr || !GetIconInfo(icon, &info)) return {0, 0};
+  BITMAP mask{};
+  GetObjectW(info.hbmMask, sizeof(mask), &mask);
+  // A monochrome icon keeps its image and its mask in one bitmap of twice the height.
+  const SIZE size{mask.bmWidth, info.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2};
+  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+  if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
+  return size;
+}
+
+HICON WindowIcon(HWND window, WPARAM which) {
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(window, WM_GETICON, which, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+  return reinterpret_cast<HICON>(answer);
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) DWORD WINAPI ProbeWindowIcon(void* parameter) {
@@ -57,38 +76,21 @@ extern "C" __declspec(dllexport) DWORD WINAPI ProbeWindowIcon(void* parameter) {
   if (!shared) return 1;
   auto& result = shared->icon;
   const auto window = static_cast<HWND>(parameter);
-  DWORD_PTR answer = 0;
-  SendMessageTimeoutW(window, WM_GETICON, ICON_BIG, 0, SMTO_ABORTIFHUNG, 5000, &answer);
-  auto icon = reinterpret_cast<HICON>(answer);
+  HICON icon = WindowIcon(window, ICON_BIG);
   result.source = icon != nullptr ? 1 : 0;
   if (icon == nullptr) {
     icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON));
     if (icon != nullptr) result.source = 2;
   }
-  SendMessageTimeoutW(window, WM_GETICON, ICON_SMALL, 0, SMTO_ABORTIFHUNG, 5000, &answer);
-  result.smallWidth = result.smallHeight = 0;
-  ICONINFO smallInfo{};
-  if (answer != 0 && GetIconInfo(reinterpret_cast<HICON>(answer), &smallInfo)) {
-    BITMAP mask{};
-    GetObjectW(smallInfo.hbmMask, sizeof(mask), &mask);
-    result.smallWidth = mask.bmWidth;
-    result.smallHeight = smallInfo.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2;
-    if (smallInfo.hbmColor != nullptr) DeleteObject(smallInfo.hbmColor);
-    if (smallInfo.hbmMask != nullptr) DeleteObject(smallInfo.hbmMask);
-  }
-  ICONINFO info{};
-  if (icon != nullptr && GetIconInfo(icon, &info)) {
-    BITMAP mask{};
-    GetObjectW(info.hbmMask, sizeof(mask), &mask);
-    result.width = mask.bmWidth;
-    // A monochrome icon keeps its image and its mask in one bitmap of twice the height.
-    result.height = info.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2;
-    if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
-    if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
-    if (result.width <= kIconProbeMaxSize && result.height <= kIconProbeMaxSize) {
-      for (int i = 0; i < 2; ++i) {
-        DrawOver(icon, result.width, result.height, result.background[i], result.pixels[i]);
-      }
+  const SIZE small = IconSize(WindowIcon(window, ICON_SMALL));
+  result.smallWidth = small.cx;
+  result.smallHeight = small.cy;
+  const SIZE size = IconSize(icon);
+  result.width = size.cx;
+  result.height = size.cy;
+  if (icon != nullptr && size.cx <= kIconProbeMaxSize && size.cy <= kIconProbeMaxSize) {
+    for (int i = 0; i < 2; ++i) {
+      DrawOver(icon, result.width, result.height, result.background[i], result.pixels[i]);
     }
   }
   return 0;

@@ -68,18 +68,15 @@ bool HasClientSize(HWND window, int width, int height) {
 // so that nothing scales them where they are shown.
 ::testing::AssertionResult IconsSizedFor(ClockProbe& probe, HWND window, int dpi) {
   const std::string problem = probe.Run(kProbeWindowIcon, window);
-  if (!problem.empty()) return ::testing::AssertionFailure() << problem;
   const IconReport& icon = probe.shared().icon;
   const int big = GetSystemMetricsForDpi(SM_CXICON, static_cast<UINT>(dpi));
   const int small = GetSystemMetricsForDpi(SM_CXSMICON, static_cast<UINT>(dpi));
-  if (icon.source == 1 && icon.width == big && icon.height == big && icon.smallWidth == small &&
-      icon.smallHeight == small) {
+  if (problem.empty() && icon.source == 1 && icon.width == big && icon.height == big &&
+      icon.smallWidth == small && icon.smallHeight == small) {
     return ::testing::AssertionSuccess();
   }
-  return ::testing::AssertionFailure()
-         << "icons " << icon.width << "x" << icon.height << " and " << icon.smallWidth << "x"
-         << icon.smallHeight << ", expected " << big << " and " << small << " (source "
-         << icon.source << ")";
+  return ::testing::AssertionFailure() << problem << " icons " << icon.width << " and "
+                                       << icon.smallWidth << " wide, not " << big << " and " << small;
 }
 
 RECT FrameOf(HWND window) {
