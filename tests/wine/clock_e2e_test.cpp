@@ -516,11 +516,14 @@ TEST(ScreenReader, AReferenceHeldPastTheClockFailsCleanly) {
 }
 
 #if defined(_M_X64) || defined(__x86_64__)
-// morvtime.exe run under the debugging API and held at its first call of GetLocalTime once its
-// window is visible. The clock reads the time only in its tick, so whatever the window shows
-// while the process is held is the face from before any tick, without a race against the timer.
+// morvtime.exe run under the debugging API and held at its first reading of the time
+// (GetSystemTimePreciseAsFileTime) once its window is visible. The clock reads the time only when
+// its timer fires, so whatever the window shows while the process is held is the face from before
+// any tick, without a race against the timer.
 class ClockHeldBeforeFirstTick {
  public:
+  static constexpr char kTimeFunction[] = "GetSystemTimePreciseAsFileTime";
+
   ClockHeldBeforeFirstTick() = default;
   ClockHeldBeforeFirstTick(const ClockHeldBeforeFirstTick&) = delete;
   ClockHeldBeforeFirstTick& operator=(const ClockHeldBeforeFirstTick&) = delete;
@@ -545,12 +548,12 @@ class ClockHeldBeforeFirstTick {
   // Starts the clock and runs it until it is held; "" on success, else what went wrong.
   std::string Start() {
     time_ = reinterpret_cast<BYTE*>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetLocalTime")));
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), kTimeFunction)));
     HMODULE module = nullptr;
     if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                                 GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                             reinterpret_cast<LPCWSTR>(time_), &module)) {
-      return "GetLocalTime's module not found";
+      return std::string(kTimeFunction) + "'s module not found";
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
@@ -575,7 +578,7 @@ class ClockHeldBeforeFirstTick {
             BYTE theirs[16] = {};
             if (!ReadProcessMemory(info_.hProcess, time_, theirs, sizeof(theirs), nullptr) ||
                 std::memcmp(theirs, time_, sizeof(theirs)) != 0) {
-              return "GetLocalTime is elsewhere in the clock's process";
+              return std::string(kTimeFunction) + " is elsewhere in the clock's process";
             }
             original_ = theirs[0];
             if (!SetBreakpoint(true)) return "the breakpoint could not be set";
