@@ -15,13 +15,6 @@ Function Lookup(const wchar_t* module, const char* name) {
   return LibraryFunction<Function>(GetModuleHandleW(module), name);
 }
 
-UINT SystemDpi() {
-  const HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
-
 // A window's device context for as long as this object lives.
 class WindowDc {
  public:
@@ -45,6 +38,13 @@ HFONT CreateLogFont(const LOGFONTW& logFont) {
 }
 
 }  // namespace
+
+UINT SystemDpi() {
+  const HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
 
 void DeclareDpiAwareness() {
   using SetContext = BOOL(WINAPI*)(HANDLE);

@@ -15,6 +15,8 @@ namespace morv::win32 {
 // Asks for per-monitor (v2) awareness, falling back to older forms; failure is harmless.
 void DeclareDpiAwareness();
 UINT DpiForWindow(HWND hwnd);
+// The DPI of the primary monitor as the process started, where windows usually open.
+UINT SystemDpi();
 // A system metric (SM_CXICON, ...) as the system gives it to a window of this DPI.
 int SystemMetricForDpi(int index, UINT dpi);
 // The window rectangle, at (0, 0), that a window of these styles needs at this DPI for a client

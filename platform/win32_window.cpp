@@ -22,6 +22,12 @@ struct alignas(4) EmptyDialogTemplate {  // templates must be DWORD-aligned
   WORD title = 0;
 };
 
+// The program icon at the size of a system metric (SM_CXICON or SM_CXSMICON) for this DPI.
+HICON ProgramIconFor(int widthMetric, int heightMetric, UINT dpi) {
+  return LoadProgramIcon(SystemMetricForDpi(widthMetric, dpi),
+                         SystemMetricForDpi(heightMetric, dpi), 0);
+}
+
 ATOM RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
   static ATOM atom = 0;
   if (atom != 0) return atom;
@@ -29,7 +35,11 @@ ATOM RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = proc;
   wc.hInstance = instance;
-  // No class icons: each window carries its own, at the sizes its DPI asks for.
+  // The class icons serve a clock at the system DPI, where it usually opens; at another DPI it
+  // is given icons of its own (LoadIcons). Both sizes: a small icon the system derived from the
+  // big one would be scaled, and blurred.
+  wc.hIcon = ProgramIconFor(SM_CXICON, SM_CYICON, SystemDpi());
+  wc.hIconSm = ProgramIconFor(SM_CXSMICON, SM_CYSMICON, SystemDpi());
   wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   // No background brush: the window paints its whole client area itself, without flicker.
   wc.hbrBackground = nullptr;
@@ -62,6 +72,7 @@ Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& spec,
     if (hwnd_ != nullptr) SetWindowTextW(hwnd_, caption.c_str());
   } else {
     if (RegisterMainClass(instance, WindowProc) == 0) throw PlatformError("RegisterClassExW");
+    iconDpi_ = SystemDpi();
     if (spec.hasMenuBar) menu_ = CreateMenu();
     hwnd_ = CreateWindowExW(0, kMainClass, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
@@ -263,8 +274,12 @@ void Win32Window::RestoreToDesignSize() {
 
 // The program icon as the window's big and small icons, loaded at the sizes that the window's
 // DPI asks for: an icon of another size is scaled by the system where it is shown, and blurs.
-// Not shared: the system keeps one shared copy per resource, at the size first asked for.
+// Not shared: the system keeps one shared copy per resource, at the size first asked for. Only
+// when the window has none for its DPI yet: under Wine each WM_SETICON sends the icons to the X
+// server again, which would add to the clock's start.
 void Win32Window::LoadIcons() {
+  if (iconDpi_ == dpi_) return;
+  iconDpi_ = dpi_;
   const struct {
     WPARAM which;
     int width, height;  // system metrics
@@ -272,8 +287,7 @@ void Win32Window::LoadIcons() {
   } icons[] = {{ICON_BIG, SM_CXICON, SM_CYICON, bigIcon_},
                {ICON_SMALL, SM_CXSMICON, SM_CYSMICON, smallIcon_}};
   for (const auto& icon : icons) {
-    const HICON loaded = LoadProgramIcon(SystemMetricForDpi(icon.width, dpi_),
-                                         SystemMetricForDpi(icon.height, dpi_), 0);
+    const HICON loaded = ProgramIconFor(icon.width, icon.height, dpi_);
     if (loaded == nullptr) continue;  // the window keeps the icon it has
     SendMessageW(hwnd_, WM_SETICON, icon.which, reinterpret_cast<LPARAM>(loaded));
     if (icon.held != nullptr) DestroyIcon(icon.held);

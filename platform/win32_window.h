@@ -75,6 +75,7 @@ class Win32Window final : public Window {
   int timerWaitMs_ = 0;  // the period the timer runs at now
   HWND hwnd_ = nullptr;
   HMENU menu_ = nullptr;
+  UINT iconDpi_ = 0;          // the DPI its icons (its class's or its own) are for
   HICON bigIcon_ = nullptr;  // the window's own icons, destroyed after the window
   HICON smallIcon_ = nullptr;
   UINT dpi_ = 96;

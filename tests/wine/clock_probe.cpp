@@ -63,9 +63,15 @@ SIZE IconSize(HICON icon) {
   return size;
 }
 
-HICON WindowIcon(HWND window, WPARAM which) {
+// The window's own icon, else its class's; source tells which (1 or 2), 0 for none.
+HICON WindowIcon(HWND window, WPARAM which, LONG& source) {
   DWORD_PTR answer = 0;
   SendMessageTimeoutW(window, WM_GETICON, which, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+  source = answer != 0 ? 1 : 0;
+  if (answer == 0) {
+    answer = GetClassLongPtrW(window, which == ICON_BIG ? GCLP_HICON : GCLP_HICONSM);
+    if (answer != 0) source = 2;
+  }
   return reinterpret_cast<HICON>(answer);
 }
 
@@ -76,13 +82,9 @@ extern "C" __declspec(dllexport) DWORD WINAPI ProbeWindowIcon(void* parameter) {
   if (!shared) return 1;
   auto& result = shared->icon;
   const auto window = static_cast<HWND>(parameter);
-  HICON icon = WindowIcon(window, ICON_BIG);
-  result.source = icon != nullptr ? 1 : 0;
-  if (icon == nullptr) {
-    icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON));
-    if (icon != nullptr) result.source = 2;
-  }
-  const SIZE small = IconSize(WindowIcon(window, ICON_SMALL));
+  const HICON icon = WindowIcon(window, ICON_BIG, result.source);
+  LONG smallSource = 0;
+  const SIZE small = IconSize(WindowIcon(window, ICON_SMALL, smallSource));
   result.smallWidth = small.cx;
   result.smallHeight = small.cy;
   const SIZE size = IconSize(icon);

@@ -34,7 +34,7 @@ struct IconReport {
   LONG source;  // 0: no icon; 1: the window's own (WM_GETICON); 2: its class icon
   LONG width;   // the icon's image, in pixels
   LONG height;
-  LONG smallWidth;  // the window's own small icon (WM_GETICON ICON_SMALL); 0 when it has none
+  LONG smallWidth;  // the window's small icon, its own or its class's; 0 when it has none
   LONG smallHeight;
   // The icon drawn at its own size over two backgrounds (0x00RRGGBB, rows top-down, row
   // length kIconProbeMaxSize), so that transparent pixels show as the background each time.

