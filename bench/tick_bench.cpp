@@ -54,16 +54,6 @@ bool Parse(int argc, char** argv, Options& options) {
   return true;
 }
 
-morv::LocalTime TimeAt(long long milliseconds) {
-  const long long seconds = milliseconds / 1000;
-  morv::LocalTime time{2026, 12, 7, 0, 0, 0};
-  time.day += static_cast<int>(seconds / 86400);
-  time.hour = static_cast<int>(seconds / 3600 % 24);
-  time.minute = static_cast<int>(seconds / 60 % 60);
-  time.second = static_cast<int>(seconds % 60);
-  return time;
-}
-
 // The pixels a line's repaint covers at 120 DPI: its bounding box grown by its width.
 int RepaintArea(const morv::fake::FakeLine& line) {
   const int w = std::abs(line.to.x - line.from.x) / kTwipsPerPixelAt120Dpi + line.widthPx;
@@ -83,8 +73,8 @@ int main(int argc, char** argv) {
   morv::fake::FakePlatform platform;
   morv::frmAbout about(platform);
   morv::Form1 clock(platform, about);
-  const long long startMs = static_cast<long long>(options.startSeconds) * 1000;
-  platform.now = TimeAt(startMs);
+  platform.now = {2026, 12, 7, 0, 0, 0};
+  platform.PassTime(options.startSeconds * 1000);
   clock.Show();
   morv::fake::FakeWindow* window = platform.FindWindow(layout::kCaption);
   if (window == nullptr) {
@@ -105,7 +95,7 @@ int main(int argc, char** argv) {
       requestsBefore[i] = window->lines[i]->repaintRequests;
     }
     const int windowRequestsBefore = window->repaintRequests;
-    platform.now = TimeAt(startMs + (options.still ? 0 : static_cast<long long>(tick) * kTickMs));
+    if (!options.still) platform.PassTime(kTickMs);
     window->Tick();
 
     int changed = 0;
