@@ -50,6 +50,16 @@ void DrawOver(HICON icon, int width, int height, DWORD background, DWORD* out) {
   for (int i = 0; i < kPixels; ++i) out[i] = pixels[i] & 0x00FFFFFF;
 }
 
+// Calls visit(child) for each child window of the given class, in Z order, until it returns false.
+template <typename Visit>
+void ForEachChild(HWND parent, const wchar_t* className, Visit visit) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t name[16] = {};
+    GetClassNameW(child, name, 16);
+    if (lstrcmpiW(name, className) == 0 && !visit(child)) return;
+  }
+}
+
 // The size of an icon's image; 0 x 0 for no icon.
 SIZE IconSize(HICON icon) {
   ICONINFO info{};
@@ -103,13 +113,10 @@ extern "C" __declspec(dllexport) DWORD WINAPI MeasureLabels(void* parameter) {
   if (!shared) return 1;
   auto& report = shared->labels;
   report.count = 0;
-  for (HWND child = GetWindow(static_cast<HWND>(parameter), GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t className[16] = {};
-    GetClassNameW(child, className, 16);
+  ForEachChild(static_cast<HWND>(parameter), L"Static", [&report](HWND child) {
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
-    if (lstrcmpiW(className, L"Static") != 0 || (style & SS_TYPEMASK) == SS_ICON) continue;
-    if (report.count == static_cast<LONG>(std::size(report.labels))) break;
+    if ((style & SS_TYPEMASK) == SS_ICON) return true;
+    if (report.count == static_cast<LONG>(std::size(report.labels))) return false;
     auto& label = report.labels[report.count++];
     GetWindowTextW(child, label.text, static_cast<int>(std::size(label.text)));
     RECT client{};
@@ -124,7 +131,8 @@ extern "C" __declspec(dllexport) DWORD WINAPI MeasureLabels(void* parameter) {
     ReleaseDC(child, dc);
     label.textWidth = extent.right - extent.left;
     label.textHeight = extent.bottom - extent.top;
-  }
+    return true;
+  });
   return 0;
 }
 
@@ -170,19 +178,15 @@ extern "C" __declspec(dllexport) DWORD WINAPI PaintThemedBackgrounds(void* param
   if (!shared) return 1;
   auto& report = shared->backgrounds;
   report.count = 0;
-  for (HWND child = GetWindow(static_cast<HWND>(parameter), GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t className[16] = {};
-    GetClassNameW(child, className, 16);
-    if (lstrcmpiW(className, L"Button") != 0) continue;
-    if (report.count == static_cast<LONG>(std::size(report.buttons))) break;
+  ForEachChild(static_cast<HWND>(parameter), L"Button", [&report](HWND child) {
+    if (report.count == static_cast<LONG>(std::size(report.buttons))) return false;
     auto& button = report.buttons[report.count++];
     GetWindowTextW(child, button.text, static_cast<int>(std::size(button.text)));
     RECT client{};
     GetClientRect(child, &client);
     const morv::e2e::DibSection canvas(client.right, client.bottom);
     std::uint32_t* pixels = canvas.bits();
-    if (pixels == nullptr) continue;
+    if (pixels == nullptr) return true;
     button.pixels = client.right * client.bottom;
     std::fill(pixels, pixels + button.pixels, morv::e2e::BackgroundReport::kUnpainted);
     DrawThemeParentBackground(child, canvas.dc(), &client);
@@ -191,7 +195,8 @@ extern "C" __declspec(dllexport) DWORD WINAPI PaintThemedBackgrounds(void* param
         std::count_if(pixels, pixels + button.pixels, [](std::uint32_t p) {
           return (p & 0x00FFFFFF) == morv::e2e::BackgroundReport::kUnpainted;
         }));
-  }
+    return true;
+  });
   return 0;
 }
 
