@@ -108,8 +108,9 @@ void FakeWindow::Raise(const std::function<void()>& handler) {
 
 void FakeWindow::Tick() {
   if (!onTick_) throw std::logic_error("the window has no timer");
-  nextTickInMs = MillisecondsToNextTick(platform_.now.millisecond, timerIntervalMs);
-  Raise(onTick_);
+  const TimerMessagePlan plan = PlanTimerMessage(platform_.now.millisecond, timerIntervalMs);
+  nextTickInMs = plan.nextWaitMs;
+  if (plan.tickNow) Raise(onTick_);
 }
 
 void FakeWindow::WaitForTick() {

@@ -85,9 +85,10 @@ class FakeWindow final : public Window {
   // What a user or the system would do. Each of these may destroy this window. As the window
   // system's calls into a real program, none lets an error of the program out: it is counted
   // in FakePlatform::failedEvents instead.
-  // A tick of the timer now, at the platform's time; it arms the next one from that time.
+  // The timer's message now, at the platform's time: it arms the next one from that time and
+  // ticks, unless it came early for a mark.
   void Tick();
-  // Lets the platform's clock run until the timer's next tick is due, and ticks.
+  // Lets the platform's clock run until the timer's next message is due, and delivers it.
   void WaitForTick();
   void ChooseMenu(const std::string& caption);
   void Click(const std::string& buttonText);
@@ -105,7 +106,7 @@ class FakeWindow final : public Window {
   std::vector<FakeMenuCommand> menu;
   std::vector<std::string> tabOrder;  // control kinds and texts, in the order they were added
   int timerIntervalMs = 0;
-  int nextTickInMs = -1;  // how long after the latest tick (or the start) the next one is due
+  int nextTickInMs = -1;  // how long after the latest message (or the start) the next is due
   std::optional<AccessibleRole> accessibleRole;
   bool shown = false;
   int timesBroughtToFront = 0;

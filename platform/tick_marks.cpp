@@ -2,12 +2,13 @@
 
 namespace morv {
 
-int MillisecondsToNextTick(int millisecondsIntoSecond, int intervalMs) {
+TimerMessagePlan PlanTimerMessage(int millisecondsIntoSecond, int intervalMs) {
   const int sinceMark = millisecondsIntoSecond % intervalMs;
-  if (sinceMark <= kOnMarkMs) return intervalMs;
+  if (sinceMark <= kOnMarkMs) return {true, intervalMs};
   int untilMark = intervalMs - sinceMark;
+  if (untilMark <= kEarlyMs) return {false, untilMark + kPastMarkMs};
   if (untilMark < intervalMs / 2) untilMark += intervalMs;
-  return untilMark + kPastMarkMs;
+  return {true, untilMark + kPastMarkMs};
 }
 
 }  // namespace morv

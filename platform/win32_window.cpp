@@ -142,21 +142,27 @@ void Win32Window::AddMenuCommand(const std::string& caption, std::function<void(
 }
 
 void Win32Window::StartTimer(int intervalMs, std::function<void()> onTick) {
-  onTick_ = std::move(onTick);
+  // The ticks keep to marks that divide each second evenly.
+  if (intervalMs <= 0 || 1000 % intervalMs != 0) {
+    throw PlatformError("the timer's interval must divide a second");
+  }
   if (SetTimer(hwnd_, kTimerId, static_cast<UINT>(intervalMs), nullptr) == 0) {
     throw PlatformError("the timer could not be created");
   }
+  onTick_ = std::move(onTick);
   timerIntervalMs_ = timerWaitMs_ = intervalMs;
 }
 
 // A USER timer is periodic: it is set again only when the next wait differs from its period,
 // so that a timer already on the marks costs nothing more. Should that fail, the timer goes
 // on at its old period.
-void Win32Window::ArmNextTick() {
-  const int wait = MillisecondsToNextTick(platform_.Now().millisecond, timerIntervalMs_);
-  if (wait != timerWaitMs_ && SetTimer(hwnd_, kTimerId, static_cast<UINT>(wait), nullptr) != 0) {
-    timerWaitMs_ = wait;
+bool Win32Window::ArmNextTimerMessage() {
+  const TimerMessagePlan plan = PlanTimerMessage(platform_.Now().millisecond, timerIntervalMs_);
+  if (plan.nextWaitMs != timerWaitMs_ &&
+      SetTimer(hwnd_, kTimerId, static_cast<UINT>(plan.nextWaitMs), nullptr) != 0) {
+    timerWaitMs_ = plan.nextWaitMs;
   }
+  return plan.tickNow;
 }
 
 void Win32Window::DescribeToScreenReaders(AccessibleRole role,
@@ -336,11 +342,12 @@ bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
   switch (message) {
     case WM_TIMER:
       if (wParam == kTimerId && onTick_) {
-        // Armed first, from the time as the tick begins: the tick cannot stop its successor,
+        // Armed first, from the time as the message came: the tick cannot stop its successor,
         // and may close the window.
-        ArmNextTick();
-        auto handler = onTick_;
-        handler();
+        if (ArmNextTimerMessage()) {
+          auto handler = onTick_;
+          handler();
+        }
       }
       result = 0;
       return true;

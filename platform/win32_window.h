@@ -62,8 +62,9 @@ class Win32Window final : public Window {
   // The system's colours, theme or fonts have changed.
   void FollowSystemSettings(UINT message);
   void RunCommand(int id);
-  // Sets the timer for the next tick, just after the next mark of the local time.
-  void ArmNextTick();
+  // Sets the timer for its next message, just after a mark of the local time; returns whether
+  // this message ticks (not when it came early for a mark).
+  bool ArmNextTimerMessage();
 
   Win32Platform& platform_;
   const Frame frame_;

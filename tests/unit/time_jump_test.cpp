@@ -162,18 +162,24 @@ constexpr int kInterval = 200;
 
 bool OnMark(const LocalTime& t) { return t.millisecond % kInterval <= kOnMarkMs; }
 
-// Whatever millisecond a tick reads, the next one lands just past a mark at least half an
-// interval away; a tick already on its mark keeps the timer's period.
-TEST(TickMarks, EveryTickAimsJustPastAMarkAtLeastHalfAnIntervalAway) {
+// Whatever millisecond a timer message reads, the next one lands just past a mark, and a tick
+// just past a mark at least half an interval away. One on its mark keeps the timer's period; one
+// that came just before a mark does not tick, and waits for that mark.
+TEST(TickMarks, EveryMessageAimsJustPastAMarkAndTicksUnlessItCameEarly) {
   for (int read = 0; read < 1000; ++read) {
-    const int wait = MillisecondsToNextTick(read, kInterval);
-    const int landing = (read + wait) % kInterval;
+    const TimerMessagePlan plan = PlanTimerMessage(read, kInterval);
+    const int untilMark = kInterval - read % kInterval;
     if (read % kInterval <= kOnMarkMs) {
-      EXPECT_EQ(wait, kInterval) << read;
+      EXPECT_TRUE(plan.tickNow && plan.nextWaitMs == kInterval) << read;
+      continue;
+    }
+    EXPECT_EQ((read + plan.nextWaitMs) % kInterval, kPastMarkMs) << read;
+    EXPECT_EQ(plan.tickNow, untilMark > kEarlyMs) << read;
+    if (plan.tickNow) {
+      EXPECT_GE(plan.nextWaitMs, kInterval / 2) << read;
+      EXPECT_LE(plan.nextWaitMs, kInterval * 3 / 2 + kPastMarkMs) << read;
     } else {
-      EXPECT_EQ(landing, kPastMarkMs) << read;
-      EXPECT_GE(wait, kInterval / 2) << read;
-      EXPECT_LE(wait, kInterval * 3 / 2 + kPastMarkMs) << read;
+      EXPECT_EQ(plan.nextWaitMs, untilMark + kPastMarkMs) << read;
     }
   }
 }
