@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/win32_library.h"
 #include "platform/win32_text.h"
 #include "platform/win32_window.h"
 #include "resources/version.h"
@@ -42,9 +43,13 @@ int Win32Platform::Run() {
 // To the millisecond, read when asked: the timer places its ticks by it (tick_marks.h), and
 // GetLocalTime's reading is as old as the system timer's last tick (up to 16 ms on Windows).
 LocalTime Win32Platform::Now() {
+  // Looked up, as Windows 7 lacks it; there the system time's own grain has to do.
+  using ReadTime = void(WINAPI*)(FILETIME*);
+  static const auto precise =
+      LibraryFunction<ReadTime>(GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime");
   FILETIME utc{}, local{};
   SYSTEMTIME now{};
-  GetSystemTimePreciseAsFileTime(&utc);
+  (precise != nullptr ? precise : &GetSystemTimeAsFileTime)(&utc);
   if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &now)) {
     GetLocalTime(&now);
   }
@@ -57,8 +62,9 @@ namespace {
 // neither.
 std::wstring SystemProgramPath(const std::wstring& name) {
   wchar_t folder[MAX_PATH];
-  // GetSystemWindowsDirectoryW: on a Remote Desktop host GetWindowsDirectoryW gives the user's
-  // private Windows folder, which the user can write to.
+  // GetSystemWindowsDirectoryW: the system's own Windows folder on a Remote Desktop host too,
+  // where GetWindowsDirectoryW would give a program not marked Terminal-Server aware the user's
+  // private one, which the user can write to.
   for (const auto getFolder : {&GetSystemDirectoryW, &GetSystemWindowsDirectoryW}) {
     const UINT length = getFolder(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) continue;
@@ -93,18 +99,16 @@ bool Win32Platform::StartProgram(const std::string& program, const std::string& 
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
-  // Started suspended, so that the right to come to the front is granted to this process alone
-  // before it can make a window; no other process gains it.
-  if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                      CREATE_SUSPENDED, nullptr, nullptr, &startup, &process)) {
+  // No process is granted the right to come to the front: the clock starts a program only when
+  // the user asks for it in one of its windows, and a program started by the foreground process
+  // may take the foreground by itself.
+  if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                      nullptr, nullptr, &startup, &process)) {
     return false;
   }
-  AllowSetForegroundWindow(process.dwProcessId);
-  const bool resumed = ResumeThread(process.hThread) != static_cast<DWORD>(-1);
-  if (!resumed) TerminateProcess(process.hProcess, 1);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return resumed;
+  return true;
 }
 
 void Win32Platform::ShowMessage(const std::string& text) {
