@@ -49,8 +49,12 @@ int wmain(int argc, wchar_t** argv) {
   }
   const int dpi = _wtoi(argv[2]);
   const int seconds = _wtoi(argv[3]);
+  if (dpi <= 0 || seconds <= 0) {
+    std::fwprintf(stderr, L"turn_bench: DPI and SECONDS must be positive\n");
+    return 2;
+  }
   const HWND window = FindWindowW(nullptr, argv[1]);
-  if (window == nullptr || dpi <= 0 || seconds <= 0) {
+  if (window == nullptr) {
     std::fwprintf(stderr, L"turn_bench: no window titled %ls\n", argv[1]);
     return 1;
   }
