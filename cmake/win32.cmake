@@ -20,7 +20,8 @@ add_library(morv_win32 STATIC
   platform/win32_platform.cpp
   platform/win32_registry.cpp
   platform/win32_text.cpp
-  platform/win32_window.cpp)
+  platform/win32_window.cpp
+  platform/win32_window_scale.cpp)
 target_link_libraries(morv_win32 PUBLIC morv_core morv_win32_settings user32 gdi32 advapi32)
 morv_set_warnings(morv_win32)
 

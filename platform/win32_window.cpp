@@ -22,12 +22,6 @@ struct alignas(4) EmptyDialogTemplate {  // templates must be DWORD-aligned
   WORD title = 0;
 };
 
-// The program icon at the size of a system metric (SM_CXICON or SM_CXSMICON) for this DPI.
-HICON ProgramIconFor(int widthMetric, int heightMetric, UINT dpi) {
-  return LoadProgramIcon(SystemMetricForDpi(widthMetric, dpi),
-                         SystemMetricForDpi(heightMetric, dpi), 0);
-}
-
 ATOM RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
   static ATOM atom = 0;
   if (atom != 0) return atom;
@@ -36,8 +30,8 @@ ATOM RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
   wc.lpfnWndProc = proc;
   wc.hInstance = instance;
   // The class icons serve a clock at the system DPI, where it usually opens; at another DPI it
-  // is given icons of its own (LoadIcons). Both sizes: a small icon the system derived from the
-  // big one would be scaled, and blurred.
+  // is given icons of its own (WindowScale). Both sizes: a small icon the system derived from
+  // the big one would be scaled, and blurred.
   wc.hIcon = ProgramIconFor(SM_CXICON, SM_CYICON, SystemDpi());
   wc.hIconSm = ProgramIconFor(SM_CXSMICON, SM_CYSMICON, SystemDpi());
   wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
@@ -56,9 +50,8 @@ Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& spec,
                          std::function<void()> onCloseRequest)
     : platform_(platform),
       frame_(spec.frame),
-      clientWidthTwips_(spec.clientWidth),
-      clientHeightTwips_(spec.clientHeight),
       onCloseRequest_(std::move(onCloseRequest)),
+      scale_(spec.clientWidth, spec.clientHeight, [this](UINT dpi) { LayOut(dpi); }),
       // The clock repaints every second: it keeps its back buffer. A dialog paints when it opens.
       painter_({0, 0, spec.clientWidth, spec.clientHeight}, spec.frame != Frame::FixedDialog) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -72,7 +65,6 @@ Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& spec,
     if (hwnd_ != nullptr) SetWindowTextW(hwnd_, caption.c_str());
   } else {
     if (RegisterMainClass(instance, WindowProc) == 0) throw PlatformError("RegisterClassExW");
-    iconDpi_ = SystemDpi();
     if (spec.hasMenuBar) menu_ = CreateMenu();
     hwnd_ = CreateWindowExW(0, kMainClass, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
@@ -89,11 +81,10 @@ Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& spec,
     DestroyWindow(hwnd_);
     throw;
   }
-  dpi_ = DpiForWindow(hwnd_);
-  painter_.Attach(hwnd_, dpi_);
-  controls_.Attach(hwnd_, dpi_);
-  LoadIcons();
-  FitClientSize();
+  scale_.Attach(hwnd_, IsDialog() ? 0 : SystemDpi());
+  painter_.Attach(hwnd_, scale_.Dpi());
+  controls_.Attach(hwnd_, scale_.Dpi());
+  scale_.FitClientSize();
 }
 
 Win32Window::~Win32Window() {
@@ -102,9 +93,6 @@ Win32Window::~Win32Window() {
   if (hwnd_ != nullptr) {
     KillTimer(hwnd_, kTimerId);
     DestroyWindow(hwnd_);  // the menu bar and the controls go with the window
-  }
-  for (const HICON icon : {bigIcon_, smallIcon_}) {
-    if (icon != nullptr) DestroyIcon(icon);
   }
 }
 
@@ -138,7 +126,7 @@ void Win32Window::AddMenuCommand(const std::string& caption, std::function<void(
   }
   menuCommands_.push_back(std::move(onChoose));
   DrawMenuBar(hwnd_);
-  FitClientSize();
+  scale_.FitClientSize();
 }
 
 void Win32Window::StartTimer(int intervalMs, std::function<void()> onTick) {
@@ -171,19 +159,11 @@ void Win32Window::DescribeToScreenReaders(AccessibleRole role,
 }
 
 void Win32Window::Show() {
-  if (!placed_ && IsDialog()) {
-    // Centring may take the dialog to a monitor of another scale: it is then laid out at that
-    // scale (here, or by WM_DPICHANGED while it is placed), and centred again at its new size.
-    const UINT before = dpi_;
-    platform_.PlaceDialog(hwnd_);
-    const UINT placedAt = DpiForWindow(hwnd_);
-    if (placedAt != dpi_) {
-      ApplyDpi(placedAt);
-      FitClientSize();
-    }
-    if (dpi_ != before) platform_.PlaceDialog(hwnd_);
+  if (IsDialog()) {
+    scale_.Place([this] { platform_.PlaceDialog(hwnd_); });
+  } else {
+    scale_.Place(nullptr);
   }
-  placed_ = true;
   ShowWindow(hwnd_, IsDialog() ? SW_SHOWNORMAL : SW_SHOWDEFAULT);
   // The focus is on the first control before the dialog is brought to the front, so that it is
   // there from the moment the user (or a screen reader) sees the dialog in front.
@@ -200,110 +180,16 @@ void Win32Window::BringToFront() {
   BringWindowToTop(hwnd_);
 }
 
-// ---- Geometry ----
+// ---- Layout and system settings ----
 
-void Win32Window::FitClientSize() {
-  const int width = ToPixels(clientWidthTwips_);
-  const int height = ToPixels(clientHeightTwips_);
-  RECT window{}, client{};
-  GetWindowRect(hwnd_, &window);
-  GetClientRect(hwnd_, &client);
-  // Grow or shrink the frame by what the client area lacks or has too much; this holds
-  // whatever the frame, menu bar and DPI, and is checked again after the change.
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    const int dx = width - (client.right - client.left);
-    const int dy = height - (client.bottom - client.top);
-    if (dx == 0 && dy == 0) break;
-    SetWindowPos(hwnd_, nullptr, 0, 0, (window.right - window.left) + dx,
-                 (window.bottom - window.top) + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    GetWindowRect(hwnd_, &window);
-    GetClientRect(hwnd_, &client);
-  }
-}
-
-bool Win32Window::AtDesignSize() const {
-  RECT client{};
-  GetClientRect(hwnd_, &client);
-  return client.right == ToPixels(clientWidthTwips_) &&
-         client.bottom == ToPixels(clientHeightTwips_);
-}
-
-void Win32Window::ApplyDpi(UINT dpi) {
-  dpi_ = dpi;
-  controls_.SetDpi(dpi_);
-  painter_.SetDpi(dpi_);
-  LoadIcons();
-}
-
-// A move to a monitor of another scale, or a new scale for this one. The window keeps its state:
-// maximised over the suggested rectangle, or minimised, it stays so and restores to its design
-// size at the new DPI. Otherwise it takes the suggested rectangle, in which the system has scaled
-// its size; one at its design size then keeps its exact design client area. A window not yet
-// shown is only laid out again: it is placed when it is shown.
-void Win32Window::TakeNewDpi(UINT dpi, const RECT& suggested) {
-  const bool atDesignSize = AtDesignSize();
-  ApplyDpi(dpi);
-  if (!placed_) {
-    FitClientSize();
-    return;
-  }
-  if (IsIconic(hwnd_)) {
-    RestoreToDesignSize();
-    return;
-  }
-  const bool maximised = IsZoomed(hwnd_) != FALSE;
-  if (maximised) RestoreToDesignSize();
-  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  if (atDesignSize && !maximised) FitClientSize();
-}
-
-// The size a maximised or minimised window restores to: its design client area at the DPI.
-// SW_SHOWNA leaves the window in its state, and the focus where it is. The frame is worked out
-// for the DPI, so the client area is measured once more when the window is restored.
-void Win32Window::RestoreToDesignSize() {
-  fitWhenRestored_ = true;
-  WINDOWPLACEMENT placement{};
-  placement.length = sizeof(placement);
-  if (!GetWindowPlacement(hwnd_, &placement)) return;
-  const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)) &
-                     ~static_cast<DWORD>(WS_MAXIMIZE | WS_MINIMIZE);
-  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
-  const RECT frame = FrameForClient(ToPixels(clientWidthTwips_), ToPixels(clientHeightTwips_),
-                                    style, menu_ != nullptr, exStyle, dpi_);
-  RECT& normal = placement.rcNormalPosition;
-  normal.right = normal.left + frame.right;
-  normal.bottom = normal.top + frame.bottom;
-  placement.showCmd = SW_SHOWNA;
-  SetWindowPlacement(hwnd_, &placement);
-}
-
-// The program icon as the window's big and small icons, loaded at the sizes that the window's
-// DPI asks for: an icon of another size is scaled by the system where it is shown, and blurs.
-// Not shared: the system keeps one shared copy per resource, at the size first asked for. Only
-// when the window has none for its DPI yet: under Wine each WM_SETICON sends the icons to the X
-// server again, which would add to the clock's start.
-void Win32Window::LoadIcons() {
-  if (iconDpi_ == dpi_) return;
-  iconDpi_ = dpi_;
-  const struct {
-    WPARAM which;
-    int width, height;  // system metrics
-    HICON& held;
-  } icons[] = {{ICON_BIG, SM_CXICON, SM_CYICON, bigIcon_},
-               {ICON_SMALL, SM_CXSMICON, SM_CYSMICON, smallIcon_}};
-  for (const auto& icon : icons) {
-    const HICON loaded = ProgramIconFor(icon.width, icon.height, dpi_);
-    if (loaded == nullptr) continue;  // the window keeps the icon it has
-    SendMessageW(hwnd_, WM_SETICON, icon.which, reinterpret_cast<LPARAM>(loaded));
-    if (icon.held != nullptr) DestroyIcon(icon.held);
-    icon.held = loaded;
-  }
+void Win32Window::LayOut(UINT dpi) {
+  controls_.SetDpi(dpi);
+  painter_.SetDpi(dpi);
 }
 
 void Win32Window::FollowSystemSettings(UINT message) {
   // The message font may have changed with the settings: the controls take it again.
-  if (message == WM_SETTINGCHANGE) ApplyDpi(dpi_);
+  if (message == WM_SETTINGCHANGE) LayOut(scale_.Dpi());
   painter_.RenewColours();
   // Common controls take a colour change from their parent.
   if (message == WM_SYSCOLORCHANGE) controls_.ForwardColourChange();
@@ -369,10 +255,7 @@ bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
       result = 0;
       return true;
     case WM_SIZE:
-      if (wParam == SIZE_RESTORED && fitWhenRestored_) {
-        fitWhenRestored_ = false;
-        FitClientSize();
-      }
+      if (wParam == SIZE_RESTORED) scale_.Restored();
       return false;
     case WM_PRINTCLIENT:
       painter_.Print(reinterpret_cast<HDC>(wParam));
@@ -382,7 +265,7 @@ bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
       result = controls_.StaticColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
       return true;
     case WM_DPICHANGED:
-      TakeNewDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      scale_.TakeNewDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       result = 0;
       return true;
     case WM_SYSCOLORCHANGE:

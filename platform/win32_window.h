@@ -1,9 +1,9 @@
 // A top-level window over Win32: the clock's resizable main window or a fixed dialog. Contents
-// are kept in twips and laid out in pixels at the window's DPI, again whenever the DPI changes.
-// Lines are painted by the window itself (win32_lines.h); labels, buttons and the picture are
-// real child controls (win32_controls.h). The window creates itself, owns its menu bar and
-// timer, serves screen readers (win32_accessible.h), and turns messages into the callbacks it
-// was given.
+// are kept in twips and laid out in pixels at the window's DPI, again whenever the DPI changes
+// (win32_window_scale.h). Lines are painted by the window itself (win32_lines.h); labels, buttons
+// and the picture are real child controls (win32_controls.h). The window creates itself, owns its
+// menu bar and timer, serves screen readers (win32_accessible.h), and turns messages into the
+// callbacks it was given.
 #pragma once
 
 #include <windows.h>
@@ -16,8 +16,8 @@
 #include "platform/platform.h"
 #include "platform/win32_accessible.h"
 #include "platform/win32_controls.h"
-#include "platform/win32_dpi.h"
 #include "platform/win32_lines.h"
+#include "platform/win32_window_scale.h"
 
 namespace morv::win32 {
 
@@ -52,13 +52,8 @@ class Win32Window final : public Window {
   bool HandleContained(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept;
   bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-  int ToPixels(int twips) const { return TwipsToPixels(twips, dpi_); }
-  void FitClientSize();
-  bool AtDesignSize() const;
-  void ApplyDpi(UINT dpi);
-  void TakeNewDpi(UINT dpi, const RECT& suggested);
-  void RestoreToDesignSize();
-  void LoadIcons();
+  // Lays the lines and the controls out at this DPI.
+  void LayOut(UINT dpi);
   // The system's colours, theme or fonts have changed.
   void FollowSystemSettings(UINT message);
   void RunCommand(int id);
@@ -68,21 +63,14 @@ class Win32Window final : public Window {
 
   Win32Platform& platform_;
   const Frame frame_;
-  const int clientWidthTwips_;
-  const int clientHeightTwips_;
   std::function<void()> onCloseRequest_;
   std::function<void()> onTick_;
   int timerIntervalMs_ = 0;
   int timerWaitMs_ = 0;  // the period the timer runs at now
   HWND hwnd_ = nullptr;
   HMENU menu_ = nullptr;
-  UINT iconDpi_ = 0;          // the DPI its icons (its class's or its own) are for
-  HICON bigIcon_ = nullptr;  // the window's own icons, destroyed after the window
-  HICON smallIcon_ = nullptr;
-  UINT dpi_ = 96;
-  bool placed_ = false;
-  bool fitWhenRestored_ = false;  // a scale change came while maximised or minimised
   bool destroying_ = false;
+  WindowScale scale_;  // declared before the window's contents, which it lays out
   LinePainter painter_;
   ControlSet controls_;
   ScreenReaderAccess screenReaders_;

@@ -1,0 +1,148 @@
+#include "platform/win32_window_scale.h"
+
+#include "platform/win32_controls.h"
+#include "platform/win32_dpi.h"
+
+namespace morv::win32 {
+
+HICON ProgramIconFor(int widthMetric, int heightMetric, UINT dpi) {
+  return LoadProgramIcon(SystemMetricForDpi(widthMetric, dpi),
+                         SystemMetricForDpi(heightMetric, dpi), 0);
+}
+
+WindowScale::~WindowScale() {
+  for (const HICON icon : {bigIcon_, smallIcon_}) {
+    if (icon != nullptr) DestroyIcon(icon);
+  }
+}
+
+void WindowScale::Attach(HWND hwnd, UINT classIconDpi) {
+  hwnd_ = hwnd;
+  iconDpi_ = classIconDpi;
+  dpi_ = DpiForWindow(hwnd_);
+  LoadIcons();
+}
+
+int WindowScale::ToPixels(int twips) const { return TwipsToPixels(twips, dpi_); }
+
+void WindowScale::FitClientSize() {
+  const int width = ToPixels(clientWidthTwips_);
+  const int height = ToPixels(clientHeightTwips_);
+  RECT window{}, client{};
+  GetWindowRect(hwnd_, &window);
+  GetClientRect(hwnd_, &client);
+  // Grow or shrink the frame by what the client area lacks or has too much; this holds
+  // whatever the frame, menu bar and DPI, and is checked again after the change.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const int dx = width - (client.right - client.left);
+    const int dy = height - (client.bottom - client.top);
+    if (dx == 0 && dy == 0) break;
+    SetWindowPos(hwnd_, nullptr, 0, 0, (window.right - window.left) + dx,
+                 (window.bottom - window.top) + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(hwnd_, &window);
+    GetClientRect(hwnd_, &client);
+  }
+}
+
+void WindowScale::Place(const std::function<void()>& centre) {
+  if (placed_) return;
+  if (centre) {
+    // Centring may take the dialog to a monitor of another scale: it is then laid out at that
+    // scale (here, or by WM_DPICHANGED while it is placed), and centred again at its new size.
+    const UINT before = dpi_;
+    centre();
+    const UINT placedAt = DpiForWindow(hwnd_);
+    if (placedAt != dpi_) {
+      ApplyDpi(placedAt);
+      FitClientSize();
+    }
+    if (dpi_ != before) centre();
+  }
+  placed_ = true;
+}
+
+bool WindowScale::AtDesignSize() const {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  return client.right == ToPixels(clientWidthTwips_) &&
+         client.bottom == ToPixels(clientHeightTwips_);
+}
+
+void WindowScale::ApplyDpi(UINT dpi) {
+  dpi_ = dpi;
+  layOut_(dpi_);
+  LoadIcons();
+}
+
+// The window keeps its state: maximised over the suggested rectangle, or minimised, it stays so
+// and restores to its design size at the new DPI. Otherwise it takes the suggested rectangle, in
+// which the system has scaled its size; one at its design size then keeps its exact design client
+// area. A window not yet shown is only laid out again: it is placed when it is shown.
+void WindowScale::TakeNewDpi(UINT dpi, const RECT& suggested) {
+  const bool atDesignSize = AtDesignSize();
+  ApplyDpi(dpi);
+  if (!placed_) {
+    FitClientSize();
+    return;
+  }
+  if (IsIconic(hwnd_)) {
+    RestoreToDesignSize();
+    return;
+  }
+  const bool maximised = IsZoomed(hwnd_) != FALSE;
+  if (maximised) RestoreToDesignSize();
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (atDesignSize && !maximised) FitClientSize();
+}
+
+void WindowScale::Restored() {
+  if (!fitWhenRestored_) return;
+  fitWhenRestored_ = false;
+  FitClientSize();
+}
+
+// The size a maximised or minimised window restores to: its design client area at the DPI.
+// SW_SHOWNA leaves the window in its state, and the focus where it is. The frame is worked out
+// for the DPI, so the client area is measured once more when the window is restored.
+void WindowScale::RestoreToDesignSize() {
+  fitWhenRestored_ = true;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  if (!GetWindowPlacement(hwnd_, &placement)) return;
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)) &
+                     ~static_cast<DWORD>(WS_MAXIMIZE | WS_MINIMIZE);
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+  const RECT frame = FrameForClient(ToPixels(clientWidthTwips_), ToPixels(clientHeightTwips_),
+                                    style, GetMenu(hwnd_) != nullptr, exStyle, dpi_);
+  RECT& normal = placement.rcNormalPosition;
+  normal.right = normal.left + frame.right;
+  normal.bottom = normal.top + frame.bottom;
+  placement.showCmd = SW_SHOWNA;
+  SetWindowPlacement(hwnd_, &placement);
+}
+
+// The program icon as the window's big and small icons, loaded at the sizes that the window's
+// DPI asks for: an icon of another size is scaled by the system where it is shown, and blurs.
+// Not shared: the system keeps one shared copy per resource, at the size first asked for. Only
+// when the window has none for its DPI yet: under Wine each WM_SETICON sends the icons to the X
+// server again, which would add to the clock's start.
+void WindowScale::LoadIcons() {
+  if (iconDpi_ == dpi_) return;
+  iconDpi_ = dpi_;
+  const struct {
+    WPARAM which;
+    int width, height;  // system metrics
+    HICON& held;
+  } icons[] = {{ICON_BIG, SM_CXICON, SM_CYICON, bigIcon_},
+               {ICON_SMALL, SM_CXSMICON, SM_CYSMICON, smallIcon_}};
+  for (const auto& icon : icons) {
+    const HICON loaded = ProgramIconFor(icon.width, icon.height, dpi_);
+    if (loaded == nullptr) continue;  // the window keeps the icon it has
+    SendMessageW(hwnd_, WM_SETICON, icon.which, reinterpret_cast<LPARAM>(loaded));
+    if (icon.held != nullptr) DestroyIcon(icon.held);
+    icon.held = loaded;
+  }
+}
+
+}  // namespace morv::win32
