@@ -109,8 +109,17 @@ void FakeWindow::Raise(const std::function<void()>& handler) {
 void FakeWindow::Tick() {
   if (!onTick_) throw std::logic_error("the window has no timer");
   const TimerMessagePlan plan = PlanTimerMessage(platform_.now.millisecond, timerIntervalMs);
-  nextTickInMs = plan.nextWaitMs;
-  if (plan.tickNow) Raise(onTick_);
+  // As a USER timer: armed again only for another period, and kept at its old one on failure.
+  bool armed = plan.nextWaitMs == nextTickInMs;
+  if (!armed && !platform_.faults.rearmTimer) {
+    nextTickInMs = plan.nextWaitMs;
+    armed = true;
+  }
+  lastMessageTicked_ = TicksNow(plan, armed, lastMessageTicked_);
+  if (lastMessageTicked_) {
+    ++ticks;
+    Raise(onTick_);
+  }
 }
 
 void FakeWindow::WaitForTick() {

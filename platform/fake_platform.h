@@ -106,7 +106,8 @@ class FakeWindow final : public Window {
   std::vector<FakeMenuCommand> menu;
   std::vector<std::string> tabOrder;  // control kinds and texts, in the order they were added
   int timerIntervalMs = 0;
-  int nextTickInMs = -1;  // how long after the latest message (or the start) the next is due
+  int nextTickInMs = -1;  // the timer's period: when, after the latest message, the next is due
+  int ticks = 0;          // messages that ticked
   std::optional<AccessibleRole> accessibleRole;
   bool shown = false;
   int timesBroughtToFront = 0;
@@ -120,6 +121,7 @@ class FakeWindow final : public Window {
   std::function<void()> onCloseRequest_;
   std::function<void()> onTick_;
   std::function<AccessibleText()> describe_;
+  bool lastMessageTicked_ = true;
 };
 
 struct StartedProgram {
@@ -181,11 +183,13 @@ class FakePlatform final : public Platform {
   // The program goes on while any of its windows is open.
   bool Running() const { return !windows_.empty(); }
 
-  // Faults a test can inject; each makes the call throw PlatformError, as the Win32 backend
-  // does when the system refuses the window, the timer, a drawing resource, a control or a font.
+  // Faults a test can inject. All but rearmTimer make the call throw PlatformError, as the Win32
+  // backend does when the system refuses the window, the timer, a drawing resource, a control or
+  // a font; with rearmTimer the timer keeps its period, as a USER timer does when SetTimer fails.
   struct Faults {
     bool openWindow = false;
     bool startTimer = false;
+    bool rearmTimer = false;
     int linesBeforeFailure = -1;     // AddLine fails once this many lines exist (-1: never)
     int controlsBeforeFailure = -1;  // adding a control fails once a window has this many
   };

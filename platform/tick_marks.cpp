@@ -11,4 +11,8 @@ TimerMessagePlan PlanTimerMessage(int millisecondsIntoSecond, int intervalMs) {
   return {true, untilMark + kPastMarkMs};
 }
 
+bool TicksNow(const TimerMessagePlan& plan, bool nextArmed, bool previousTicked) {
+  return plan.tickNow || !nextArmed || !previousTicked;
+}
+
 }  // namespace morv

@@ -29,4 +29,11 @@ struct TimerMessagePlan {
 // followed by one on the next mark far enough away, never by a burst.
 TimerMessagePlan PlanTimerMessage(int millisecondsIntoSecond, int intervalMs);
 
+// Whether a timer message ticks: as its plan says, and also where it was to wait for its mark but
+// the timer could not be armed for the mark (the timer then goes on at its old period, and every
+// later message would come at the same early phase and wait again), or where the message before
+// did not tick either (the timer runs at some other period than planned). So a message that does
+// not tick is followed by one that does within one interval, and the face never stops.
+bool TicksNow(const TimerMessagePlan& plan, bool nextArmed, bool previousTicked);
+
 }  // namespace morv

@@ -143,14 +143,16 @@ void Win32Window::StartTimer(int intervalMs, std::function<void()> onTick) {
 
 // A USER timer is periodic: it is set again only when the next wait differs from its period,
 // so that a timer already on the marks costs nothing more. Should that fail, the timer goes
-// on at its old period.
+// on at its old period, and this message ticks whatever its plan.
 bool Win32Window::ArmNextTimerMessage() {
   const TimerMessagePlan plan = PlanTimerMessage(platform_.Now().millisecond, timerIntervalMs_);
-  if (plan.nextWaitMs != timerWaitMs_ &&
-      SetTimer(hwnd_, kTimerId, static_cast<UINT>(plan.nextWaitMs), nullptr) != 0) {
+  bool armed = plan.nextWaitMs == timerWaitMs_;
+  if (!armed && SetTimer(hwnd_, kTimerId, static_cast<UINT>(plan.nextWaitMs), nullptr) != 0) {
     timerWaitMs_ = plan.nextWaitMs;
+    armed = true;
   }
-  return plan.tickNow;
+  lastMessageTicked_ = TicksNow(plan, armed, lastMessageTicked_);
+  return lastMessageTicked_;
 }
 
 void Win32Window::DescribeToScreenReaders(AccessibleRole role,

@@ -67,6 +67,7 @@ class Win32Window final : public Window {
   std::function<void()> onTick_;
   int timerIntervalMs_ = 0;
   int timerWaitMs_ = 0;  // the period the timer runs at now
+  bool lastMessageTicked_ = true;
   HWND hwnd_ = nullptr;
   HMENU menu_ = nullptr;
   bool destroying_ = false;

@@ -229,6 +229,25 @@ TEST(TickMarks, ALateTickIsFollowedByOneOnTheNextMarkNotByABurst) {
   }
 }
 
+// A timer that cannot be armed for its mark goes on at its old period, here settled just before
+// the marks: every message comes early for one. Each ticks all the same, so the face turns every
+// second, a little before the second would have turned it, and never stops.
+TEST(TickMarks, ATimerThatCannotBeArmedAgainStillTurnsTheFaceEverySecond) {
+  RunningClock program;
+  program.platform.now = {2026, 12, 7, 9, 59, 30, 190};
+  program.platform.faults.rearmTimer = true;
+  std::set<int> shown;
+  for (int waited = 0; waited + program.window().nextTickInMs <= 60000;) {
+    waited += program.window().nextTickInMs;
+    program.window().WaitForTick();
+    const std::optional<int> face = ReadFace(program.window());
+    ASSERT_EQ(face, SecondsOfDay(program.platform.now)) << waited << " ms";
+    shown.insert(*face);
+  }
+  EXPECT_NEAR(program.window().ticks, 300, 1);
+  EXPECT_EQ(shown.size(), 61u);  // every second from 9:59:30 to 10:00:30
+}
+
 // The time set back, or forward over midnight: the timer's wait runs out at some phase of the
 // new time, and from that tick on the ticks keep to the new time's marks.
 TEST(TickMarks, AfterTheTimeIsSetTheTicksKeepToTheMarksOfTheNewTime) {
