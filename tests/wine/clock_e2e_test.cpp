@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "clock/clock_layout.h"
 #include "clock_face_checks.h"
 #include "clock_probe_client.h"
 #include "e2e_support.h"
@@ -361,6 +362,28 @@ TEST(ClockFace, PrintWindowGivesTheCurrentFace) {
   ASSERT_TRUE(clock.Start());
   ClockProbe probe(clock.process.handle());
   EXPECT_TRUE(ShowsTheTime([&] { return Printed(probe, clock.window); }, 120));
+}
+
+// The clock's timer knocked half an interval off the marks, as a timer that drifted would be: the
+// message that comes there ticks and sets the timer for the next mark, and from then on the
+// messages come just after the marks. Timed inside the clock as each message comes; a busy
+// machine may hold up one or two of them.
+TEST(ClockFace, ATimerKnockedOffTheMarksFindsThemAgain) {
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
+  ClockProbe probe(clock.process.handle());
+  ASSERT_EQ(probe.Run(kKnockTimerOffTheMarks, clock.window), "");
+  const TimerReport& report = probe.shared().timer;
+  ASSERT_EQ(report.count, TimerReport::kMessages);
+  std::string phases;  // how long after a mark each message came
+  int justAfter = 0;
+  for (int i = 0; i < TimerReport::kMessages; ++i) {
+    const LONG phase = report.millisecond[i] % clock_layout::kTimerIntervalMs;
+    phases += " " + std::to_string(phase);
+    if (i >= 1 && i <= 10 && phase < 30) ++justAfter;
+  }
+  EXPECT_GE(report.millisecond[0] % clock_layout::kTimerIntervalMs, 30) << "not knocked:" << phases;
+  EXPECT_GE(justAfter, 8) << "ms after a mark:" << phases;
 }
 
 // ---- Screen readers ----

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "clock/clock_layout.h"
 #include "dib_section.h"
 
 namespace {
@@ -217,5 +218,68 @@ extern "C" __declspec(dllexport) DWORD WINAPI PrintClientArea(void* parameter) {
   report.width = client.right;
   report.height = client.bottom;
   for (LONG i = 0; i < report.width * report.height; ++i) report.pixels[i] = pixels[i] & 0x00FFFFFF;
+  return 0;
+}
+
+namespace {
+
+// The watch the message hook keeps, on the clock's own thread.
+struct TimerWatch {
+  HWND window = nullptr;
+  UINT_PTR timer = 0;  // the clock's timer, known from its first message
+  LONG knock = 0;      // set by the probe: the hook knocks the timer at its next message
+  morv::e2e::TimerReport* report = nullptr;
+} gWatch;
+
+LONG MillisecondIntoSecond() {
+  FILETIME now{};
+  GetSystemTimePreciseAsFileTime(&now);
+  const ULONGLONG ticks = (ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+  return static_cast<LONG>(ticks / 10000 % 1000);
+}
+
+LRESULT CALLBACK WatchTimerMessages(int code, WPARAM removed, LPARAM lParam) {
+  const auto* message = reinterpret_cast<const MSG*>(lParam);
+  if (code == HC_ACTION && removed == PM_REMOVE && message->hwnd == gWatch.window) {
+    constexpr LONG kInterval = morv::clock_layout::kTimerIntervalMs;
+    auto& report = *gWatch.report;
+    if (message->message == WM_TIMER && gWatch.timer == 0) gWatch.timer = message->wParam;
+    if (message->message == WM_NULL && gWatch.knock == 1 && gWatch.timer != 0) {
+      // On the thread that owns the window, the same id replaces the clock's timer: it now
+      // fires every interval, half an interval past the marks.
+      gWatch.knock = 2;
+      Sleep(static_cast<DWORD>((kInterval * 3 / 2 - MillisecondIntoSecond() % kInterval) % kInterval));
+      SetTimer(gWatch.window, gWatch.timer, kInterval, nullptr);
+    } else if (message->message == WM_TIMER && gWatch.knock == 2 &&
+               report.count < morv::e2e::TimerReport::kMessages) {
+      report.millisecond[report.count] = MillisecondIntoSecond();
+      InterlockedIncrement(&report.count);
+    }
+  }
+  return CallNextHookEx(nullptr, code, removed, lParam);
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) DWORD WINAPI KnockTimerOffTheMarks(void* parameter) {
+  const Shared shared;
+  if (!shared) return 1;
+  HMODULE self = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&WatchTimerMessages), &self);
+  gWatch = {static_cast<HWND>(parameter), 0, 0, &shared->timer};
+  gWatch.report->count = 0;
+  const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, WatchTimerMessages, self,
+                                       GetWindowThreadProcessId(gWatch.window, nullptr));
+  if (hook == nullptr) return 1;
+  // The knock comes with a message of its own, between two of the timer's.
+  const ULONGLONG deadline = GetTickCount64() + 10000;
+  while (gWatch.timer == 0 && GetTickCount64() < deadline) Sleep(10);
+  InterlockedExchange(&gWatch.knock, 1);
+  PostMessageW(gWatch.window, WM_NULL, 0, 0);
+  while (gWatch.report->count < morv::e2e::TimerReport::kMessages && GetTickCount64() < deadline) {
+    Sleep(10);
+  }
+  UnhookWindowsHookEx(hook);
   return 0;
 }

@@ -27,6 +27,10 @@ inline constexpr char kPaintThemedBackgrounds[] = "PaintThemedBackgrounds";
 // PrintClientArea(window): the window's client area through PrintWindow, into
 // ClockProbeShared::print.
 inline constexpr char kPrintClientArea[] = "PrintClientArea";
+// KnockTimerOffTheMarks(clock window): sets the clock's own timer to fire half an interval past
+// the marks, as a timer that drifted would, then notes when each of the next timer messages came,
+// into ClockProbeShared::timer.
+inline constexpr char kKnockTimerOffTheMarks[] = "KnockTimerOffTheMarks";
 
 inline constexpr int kIconProbeMaxSize = 64;
 
@@ -78,12 +82,20 @@ struct PrintReport {
   DWORD pixels[kMaxPixels];
 };
 
+// When each timer message after the knock came, read as the clock reads the time.
+struct TimerReport {
+  static constexpr int kMessages = 12;
+  LONG count;
+  LONG millisecond[kMessages];  // into the second
+};
+
 struct ClockProbeShared {
   LONG done;  // set to 1 by a probe once it has written its part
   IconReport icon;
   LabelReport labels;
   BackgroundReport backgrounds;
   PrintReport print;
+  TimerReport timer;
 };
 
 }  // namespace morv::e2e
