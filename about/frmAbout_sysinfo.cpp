@@ -52,7 +52,7 @@ void frmAbout::StartSysInfo() {
     // The path is started as the program itself, so one with spaces is never split into a
     // shorter program name and arguments.
     if (found && platform_.StartProgram(path, "", ProgramSearch::AsGiven)) return;
-  } catch (const std::exception&) {
+  } catch (const std::exception&) {  // NOLINT(bugprone-empty-catch): deliberate
     // Any failure on the way ends in the one message below.
   }
   platform_.ShowMessage(sysinfo::kUnavailable);

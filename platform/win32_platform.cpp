@@ -30,7 +30,7 @@ int Win32Platform::Run() {
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     // Dialogs get Tab, Enter, Esc and their mnemonics from the dialog manager.
     const HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    const bool toDialog = std::any_of(windows_.begin(), windows_.end(), [root](Win32Window* w) {
+    const bool toDialog = std::any_of(windows_.begin(), windows_.end(), [root](const Win32Window* w) {
       return w->IsDialog() && w->handle() == root;
     });
     if (toDialog && IsDialogMessageW(root, &msg)) continue;
@@ -136,7 +136,7 @@ std::string Win32Platform::FromSystemCodePage(const std::string& bytes) { return
 
 void Win32Platform::PlaceDialog(HWND dialog) const {
   RECT anchor{};
-  const auto clock = std::find_if(windows_.begin(), windows_.end(), [](Win32Window* w) {
+  const auto clock = std::find_if(windows_.begin(), windows_.end(), [](const Win32Window* w) {
     return !w->IsDialog() && IsWindowVisible(w->handle()) && !IsIconic(w->handle());
   });
   const HMONITOR monitor = clock != windows_.end()

@@ -17,7 +17,7 @@ bool SameSegment(const fake::FakeLine& line, Point from, Point to) {
 
 TEST(ClockWindow, HasItsCaptionSizeFrameMenuAndTimer) {
   RunningClock program;
-  fake::FakeWindow& window = program.window();
+  const fake::FakeWindow& window = program.window();
   EXPECT_EQ(window.spec.clientWidth, 7740);
   EXPECT_EQ(window.spec.clientHeight, 1344);
   EXPECT_EQ(window.spec.frame, Frame::Sizable);
@@ -109,7 +109,7 @@ TEST(ClockWindow, AboutCommandKeepsOneDialogAndBringsItForward) {
   program.window().ChooseMenu("MorvTimeについて");
   EXPECT_EQ(program.platform.OpenWindowCount(), 2);
   EXPECT_EQ(program.platform.windowsOpened, 2);
-  fake::FakeWindow* dialog = program.platform.FindWindow(kAboutCaption);
+  const fake::FakeWindow* dialog = program.platform.FindWindow(kAboutCaption);
   ASSERT_NE(dialog, nullptr);
   EXPECT_TRUE(dialog->shown);
   EXPECT_EQ(dialog->timesBroughtToFront, 2);

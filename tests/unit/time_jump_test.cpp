@@ -31,8 +31,8 @@ void TickAndCheck(RunningClock& program, const LocalTime& t) {
   program.platform.now = t;
   program.window().Tick();
   const std::optional<int> shown = ReadFace(program.window());
-  ASSERT_TRUE(shown.has_value()) << "a line that belongs to no side is visible";
-  ASSERT_EQ(*shown, SecondsOfDay(t)) << t.hour << ":" << t.minute << ":" << t.second;
+  // nullopt: a line that belongs to no side is visible
+  ASSERT_EQ(shown, SecondsOfDay(t)) << t.hour << ":" << t.minute << ":" << t.second;
   ASSERT_EQ(program.clock.TickTime.hour, t.hour);
   ASSERT_EQ(program.clock.TickTime.minute, t.minute);
   ASSERT_EQ(program.clock.TickTime.second, t.second);
@@ -240,9 +240,8 @@ TEST(TickMarks, ATimerThatCannotBeArmedAgainStillTurnsTheFaceEverySecond) {
   for (int waited = 0; waited + program.window().nextTickInMs <= 60000;) {
     waited += program.window().nextTickInMs;
     program.window().WaitForTick();
-    const std::optional<int> face = ReadFace(program.window());
-    ASSERT_EQ(face, SecondsOfDay(program.platform.now)) << waited << " ms";
-    shown.insert(*face);
+    ASSERT_EQ(ReadFace(program.window()), SecondsOfDay(program.platform.now)) << waited << " ms";
+    shown.insert(SecondsOfDay(program.platform.now));
   }
   EXPECT_NEAR(program.window().ticks, 300, 1);
   EXPECT_EQ(shown.size(), 61u);  // every second from 9:59:30 to 10:00:30

@@ -59,7 +59,8 @@ std::string ClockProbe::Run(const char* probe, void* parameter) {
   const std::wstring dll = TestProgramFolder() + L"\\" + kClockProbeFile;
   if (remoteBase_ == nullptr) {
     // LoadLibraryW is at the same address in every process, as kernel32 is.
-    const auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(
+    // The cast through void(*)() keeps GCC's function-type-cast warning quiet.
+    const auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
     const std::size_t bytes = (dll.size() + 1) * sizeof(wchar_t);
     void* remotePath =
@@ -77,13 +78,11 @@ std::string ClockProbe::Run(const char* probe, void* parameter) {
   // The probe's entry point: the same offset from the library's base in every process.
   const HMODULE ours = LoadLibraryW(dll.c_str());
   if (ours == nullptr) return "clock_probe.dll not found";
-  const auto offset = reinterpret_cast<const BYTE*>(
-                          reinterpret_cast<void*>(GetProcAddress(ours, probe))) -
+  const auto offset = reinterpret_cast<const BYTE*>(GetProcAddress(ours, probe)) -
                       reinterpret_cast<const BYTE*>(ours);
   FreeLibrary(ours);
   shared_->done = 0;
-  const auto routine =
-      reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(remoteBase_ + offset));
+  const auto routine = reinterpret_cast<LPTHREAD_START_ROUTINE>(remoteBase_ + offset);
   if (!RunRemote(process_, routine, parameter)) return std::string(probe) + " did not run";
   return shared_->done == 1 ? "" : std::string(probe) + " wrote nothing";
 }

@@ -57,8 +57,8 @@ const BYTE* RemoteParameters(HANDLE process) {
   const BYTE* peb = RemotePeb(process);
   if (peb == nullptr) return nullptr;
   const BYTE* parameters = nullptr;
-  if (!ReadProcessMemory(process, peb + offsetof(PEB, ProcessParameters), &parameters,
-                         sizeof(parameters), nullptr)) {
+  if (!ReadProcessMemory(process, peb + offsetof(PEB, ProcessParameters),
+                         static_cast<void*>(&parameters), sizeof(parameters), nullptr)) {
     return nullptr;
   }
   return parameters;

@@ -65,9 +65,7 @@ TEST_F(VersionResource, FixedPartIsVersion1100OfAPlainApplication) {
 }
 
 TEST_F(VersionResource, JapaneseUnicodeStringBlockNamesTheProduct) {
-  const std::optional<std::wstring> company = String(L"CompanyName");
-  ASSERT_TRUE(company.has_value());
-  EXPECT_FALSE(company->empty());
+  EXPECT_FALSE(String(L"CompanyName").value_or(L"").empty());
   EXPECT_EQ(String(L"ProductName"), L"MORVTIME");
   EXPECT_EQ(String(L"FileVersion"), L"1.01");
   EXPECT_EQ(String(L"ProductVersion"), L"1.01");

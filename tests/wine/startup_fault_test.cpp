@@ -235,7 +235,7 @@ TEST(LaterFault, ARefusedControlOrFontLeavesTheClockRunningAndTheDialogCanOpenLa
   for (const auto& [module, function] : refused) {
     SCOPED_TRACE(function);
     ClockOnThisThread program;
-    Form1& clock = program.clock;
+    const Form1& clock = program.clock;
     const HWND window = program.window;
     ASSERT_NE(window, nullptr);
     const auto aboutCommand = static_cast<WPARAM>(GetMenuItemID(GetMenu(window), 1));

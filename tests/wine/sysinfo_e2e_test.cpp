@@ -98,7 +98,7 @@ std::vector<std::wstring> Arguments(const std::wstring& commandLine) {
   LPWSTR* argv = CommandLineToArgvW(commandLine.c_str(), &count);
   std::vector<std::wstring> arguments;
   for (int i = 0; argv && i < count; ++i) arguments.emplace_back(argv[i]);
-  LocalFree(argv);
+  LocalFree(static_cast<void*>(argv));
   return arguments;
 }
 
