@@ -165,7 +165,6 @@ double TimeOneStart(const Program& program) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
   if (argc < 5 || (argc - 2) % 3 != 0) {
     std::fwprintf(stderr, L"usage: startup_bench RUNS LABEL EXE CAPTION [LABEL EXE CAPTION ...]\n");
     return 2;

@@ -10,6 +10,16 @@ if(NOT MSVC)
   target_link_options(morv_win32_settings INTERFACE -static)
 endif()
 
+# morv_dpi_aware_tool(TARGET): a test program or benchmark that measures or reads another
+# program's windows is per-monitor DPI aware (v2), by manifest, so that it sees them in their real
+# pixels (cmake/dpi_aware_tool.manifest).
+function(morv_dpi_aware_tool target)
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/dpi_aware_tool.rc)
+  if(MSVC)
+    target_link_options(${target} PRIVATE /MANIFEST:NO)  # the resource is the manifest
+  endif()
+endfunction()
+
 # The platform layer over Win32, for the program and for the tests that drive the backend itself.
 # No comctl32: the backend loads it itself once library loading is restricted (win32_controls.cpp).
 add_library(morv_win32 STATIC

@@ -164,24 +164,37 @@ morv_window_manager_running() {
 }
 morv_window_manager_running_or_gone() { morv_window_manager_running || ! kill -0 "$1" 2>/dev/null; }
 
-# morv_prepare_prefix DPI: creates the prefix once, starts its wineserver detached from our
-# output (so that nothing waits on it), and sets the screen's DPI.
+# morv_prepare_prefix DPI: creates the prefix once, gives it a Japanese desktop and starts its
+# Wine processes at the screen DPI (morv_restart_prefix).
 morv_prepare_prefix() {
-  local dpi="$1"
   mkdir -p "$WINEPREFIX"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 </dev/null
   fi
-  morv_set_dpi "$dpi"
   morv_japanese_desktop
-  # Wine's desktop process takes the DPI and fonts when it starts; one left running by wineboot
-  # would keep a fresh prefix's 96 DPI and scale every window we size. Start afresh, and let a
-  # first quiet Wine call bring up Wine's helper processes, so that none of them inherits (and
-  # holds open) the output of a test.
+  morv_restart_prefix "$1"
+}
+
+# morv_restart_prefix DPI: ends the prefix's Wine processes and starts them again at this screen
+# DPI, its wineserver detached from our output (so that nothing waits on it). Wine's desktop
+# process takes the DPI and fonts when it starts, as Windows does at sign-in (Wine 8 also gave a
+# new DPI to each program started later; Wine 10 does not), and one left running by wineboot would
+# keep a fresh prefix's 96 DPI. A first quiet Wine call brings up Wine's helper processes, so that
+# none of them inherits (and holds open) the output of a test.
+morv_restart_prefix() {
+  morv_set_dpi "$1"
   wineserver -k >/dev/null 2>&1 </dev/null || true
   wineserver -w >/dev/null 2>&1 </dev/null || true
   wineserver -p >/dev/null 2>&1 </dev/null || true
-  morv_set_dpi "$dpi"
+  morv_set_dpi "$1"
+}
+
+# morv_screen_dpi: the DPI the prefix is set to, as a decimal number; nothing when it has none.
+morv_screen_dpi() {
+  local value
+  value=$(wine reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null </dev/null |
+    awk '$1 == "LogPixels" { print $3 }' | tr -d '\r')
+  [ -z "$value" ] || echo $((value))
 }
 
 # morv_japanese_desktop: fonts and window frames as on a Japanese Windows (see wine-prefix.reg).

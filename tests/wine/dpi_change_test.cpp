@@ -79,6 +79,12 @@ bool HasClientSize(HWND window, int width, int height) {
                                        << icon.smallWidth << " wide, not " << big << " and " << small;
 }
 
+// "left,top-right,bottom", for a failure's message.
+std::string Text(const RECT& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
+         std::to_string(r.bottom);
+}
+
 RECT FrameOf(HWND window) {
   RECT frame{};
   GetWindowRect(window, &frame);
@@ -86,7 +92,7 @@ RECT FrameOf(HWND window) {
 }
 
 TEST(DpiChange, TheClockTakesTheSuggestedRectangleAndRedrawsItsFaceAtTheNewScale) {
-  SetScreenDpi(kStartDpi);
+  ASSERT_EQ(ScreenDpi(), static_cast<UINT>(kStartDpi));
   RunningClock clock;
   ASSERT_TRUE(clock.Start());
   ASSERT_TRUE(HasClientSize(clock.window, Px(7740, kStartDpi), Px(1344, kStartDpi)));
@@ -119,9 +125,12 @@ TEST(DpiChange, TheClockTakesTheSuggestedRectangleAndRedrawsItsFaceAtTheNewScale
 // suggested rectangle; minimised, it stays minimised; restored from either, it has its design
 // size at the new DPI. Resized by the user, it keeps the suggested rectangle, its size as the
 // system scaled it. Each rectangle is read as soon as the message has been handled: a window
-// manager puts a wrong size right a moment later, and would hide the fault.
+// manager puts a wrong size right a moment later, and would hide the fault. (Where the X window
+// manager draws the frames, Wine 10 reads any SetWindowPos of a maximised window to its own
+// rectangle back 11 pixels short until the window manager answers, in any program; in the tests'
+// prefix Wine draws the frames, and Wine 8 and 10 keep the rectangle exactly.)
 TEST(DpiChange, KeepsAMaximisedOrMinimisedClockSoAndAResizedClockItsSize) {
-  SetScreenDpi(kStartDpi);
+  ASSERT_EQ(ScreenDpi(), static_cast<UINT>(kStartDpi));
   RunningClock clock;
   ASSERT_TRUE(clock.Start());
   const HWND window = clock.window;
@@ -141,7 +150,8 @@ TEST(DpiChange, KeepsAMaximisedOrMinimisedClockSoAndAResizedClockItsSize) {
   ASSERT_TRUE(SendDpiChanged(window, process, kNewDpi, maximised));
   const RECT afterMaximised = FrameOf(window);
   EXPECT_TRUE(IsZoomed(window));
-  EXPECT_TRUE(EqualRect(&afterMaximised, &maximised));
+  EXPECT_TRUE(EqualRect(&afterMaximised, &maximised))
+      << Text(afterMaximised) << " after, " << Text(maximised) << " before";
   ShowWindow(window, SW_RESTORE);
   EXPECT_TRUE(WaitUntil([&] { return restoredTo(kNewDpi); }))
       << "restored to " << ClientSize(window).cx << "x" << ClientSize(window).cy;
@@ -163,7 +173,8 @@ TEST(DpiChange, KeepsAMaximisedOrMinimisedClockSoAndAResizedClockItsSize) {
                                        MulDiv(height, kNewDpi, kStartDpi), kNewDpi);
   ASSERT_TRUE(SendDpiChanged(window, process, kNewDpi, suggested));
   const RECT afterResized = FrameOf(window);
-  EXPECT_TRUE(EqualRect(&afterResized, &suggested));
+  EXPECT_TRUE(EqualRect(&afterResized, &suggested))
+      << Text(afterResized) << ", suggested " << Text(suggested);
   EXPECT_TRUE(clock.process.Running());
 }
 
@@ -259,7 +270,7 @@ RECT TextInk(const std::wstring& text, const LOGFONTW& font) {
 }
 
 TEST(DpiChange, TheAboutDialogTakesTheSuggestedRectangleAndLaysOutItsControlsAgain) {
-  SetScreenDpi(kStartDpi);
+  ASSERT_EQ(ScreenDpi(), static_cast<UINT>(kStartDpi));
   RunningClock clock;
   ASSERT_TRUE(clock.Start());
   ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));

@@ -21,13 +21,7 @@ std::wstring BuildFolder() {
 
 std::wstring MorvTimePath() { return BuildFolder() + L"\\morvtime.exe"; }
 
-void SetScreenDpi(DWORD dpi) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &key) == 0) {
-    RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
-    RegCloseKey(key);
-  }
-}
+UINT ScreenDpi() { return GetDpiForSystem(); }
 
 Process::~Process() {
   if (Running()) Terminate();

@@ -19,8 +19,9 @@ std::wstring TestProgramFolder();
 std::wstring BuildFolder();
 std::wstring MorvTimePath();
 
-// Sets the screen DPI that programs started from now on take (HKCU LogPixels).
-void SetScreenDpi(DWORD dpi);
+// The screen's DPI, which every program started takes: the system DPI, fixed (as on Windows at
+// sign-in) when the prefix's Wine processes start. scripts/test starts them at 120 DPI.
+UINT ScreenDpi();
 
 // One started process, ended (if still running) when this object goes.
 class Process {

@@ -9,6 +9,7 @@ target_link_libraries(release_test PRIVATE morv_e2e_support GTest::gtest_main
 target_compile_definitions(release_test PRIVATE "MORV_TEST_VERSION=L\"${PROJECT_VERSION}\"")
 set_target_properties(release_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 morv_set_warnings(release_test)
+morv_dpi_aware_tool(release_test)
 add_dependencies(release_test morvtime)
 function(morv_release_test name)
   add_test(NAME ${name}

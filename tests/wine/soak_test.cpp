@@ -131,7 +131,7 @@ struct Sample {
 class Soak : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetScreenDpi(kDpi);
+    ASSERT_EQ(ScreenDpi(), static_cast<UINT>(kDpi));
     ASSERT_TRUE(clock_.Start());
   }
 
