@@ -24,6 +24,26 @@ Pixels PixelsOf(const DibSection& canvas) {
 
 }  // namespace
 
+Pixels ClientAreaInPicture(const std::wstring& path, int width, int height) {
+  const auto picture = static_cast<HBITMAP>(
+      LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  BITMAP size{};
+  const DibSection client(width, height);
+  if (picture == nullptr || GetObjectW(picture, sizeof(size), &size) == 0 || !client.bits()) {
+    if (picture != nullptr) DeleteObject(picture);
+    return {};
+  }
+  const int border = (size.bmWidth - width) / 2;
+  const HDC source = CreateCompatibleDC(nullptr);
+  const HGDIOBJ old = SelectObject(source, picture);
+  BitBlt(client.dc(), 0, 0, width, height, source, border, size.bmHeight - border - height,
+         SRCCOPY);
+  SelectObject(source, old);
+  DeleteDC(source);
+  DeleteObject(picture);
+  return PixelsOf(client);
+}
+
 bool Pixels::Dark(int x, int y) const {
   const std::uint32_t p = at(x, y);
   return ((p >> 16) & 0xFF) < 0x40 && ((p >> 8) & 0xFF) < 0x40 && (p & 0xFF) < 0x40;

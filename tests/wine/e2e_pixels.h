@@ -22,6 +22,10 @@ struct Pixels {
 
 // The client area's pixels, read back from the window's own device context.
 Pixels CaptureClient(HWND hwnd);
+// The client area of width x height pixels in a picture (a BMP file) of a window with its frame:
+// at the bottom, with borders of the same width on the left, the right and the bottom. Empty
+// when the picture cannot be read.
+Pixels ClientAreaInPicture(const std::wstring& path, int width, int height);
 // A system colour (COLOR_BTNFACE, ...) as a captured pixel holds it.
 std::uint32_t SysColour(int index);
 // The smallest rectangle holding every dark pixel of area, clipped to the pixels; empty when

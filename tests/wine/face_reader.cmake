@@ -10,3 +10,13 @@ target_include_directories(morv_face_reader PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(morv_face_reader PUBLIC morv_win32_settings user32 gdi32 advapi32 psapi
                                               version)
 morv_set_warnings(morv_face_reader)
+
+# read_face.exe: the time on the face in a screenshot of the clock window, for scripts/run.
+add_executable(morv_read_face ${CMAKE_CURRENT_LIST_DIR}/read_face.cpp)
+target_link_libraries(morv_read_face PRIVATE morv_face_reader)
+set_target_properties(morv_read_face PROPERTIES OUTPUT_NAME read_face
+                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+morv_set_warnings(morv_read_face)
+if(NOT MSVC)
+  target_link_options(morv_read_face PRIVATE -municode)
+endif()

@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "clock_face_checks.h"
-#include "dib_section.h"
 #include "e2e_support.h"
 
 namespace morv::e2e {
@@ -27,7 +26,7 @@ namespace {
 // read-me command opens Morvyomi.txt in the editor, which it finds only in the folder it was
 // started in; closed, it ends cleanly.
 void ExpectAWorkingClock(HANDLE process) {
-  SetScreenDpi(120);
+  ASSERT_EQ(ScreenDpi(), 120u);
   const HWND window = WaitForWindow(GetProcessId(process), kClockCaption);
   ASSERT_NE(window, nullptr);
   const SIZE size = ClientSize(window);
@@ -214,28 +213,6 @@ TEST_F(Installer, ANewerVersionReplacesTheOlderAndTheSameVersionIsNoSecondCopy) 
 // --- The screenshot that scripts/run saved of the clock window with its frame at 120 DPI, put by
 // first_run_test.cmake in tests/first-run: root/morvtime-screenshot.png and screenshot.bmp.
 
-// The client area in the picture: at the bottom of the window, with borders of the same width on
-// the left, the right and the bottom. Empty when the picture cannot be read.
-Pixels ClientAreaInScreenshot(const std::wstring& path, int width, int height) {
-  const auto shot = static_cast<HBITMAP>(
-      LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-  BITMAP size{};
-  const DibSection client(width, height);
-  if (shot == nullptr || GetObjectW(shot, sizeof(size), &size) == 0 || !client.bits()) return {};
-  const int border = (size.bmWidth - width) / 2;
-  const HDC source = CreateCompatibleDC(nullptr);
-  const HGDIOBJ old = SelectObject(source, shot);
-  BitBlt(client.dc(), 0, 0, width, height, source, border, size.bmHeight - border - height,
-         SRCCOPY);
-  SelectObject(source, old);
-  DeleteDC(source);
-  DeleteObject(shot);
-  GdiFlush();
-  Pixels pixels{width, height, {client.bits(), client.bits() + std::ptrdiff_t{width} * height}};
-  for (auto& p : pixels.data) p &= 0x00FFFFFF;
-  return pixels;
-}
-
 TimeOfDay LocalTimeLastWritten(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   SYSTEMTIME utc{}, local{};
@@ -249,9 +226,9 @@ TEST(FirstRun, TheScreenshotShowsTheWholeFaceAtTheTimeItWasTaken) {
   const std::wstring folder = TestProgramFolder() + L"\\first-run";
   const ClockFacePixels face(120);
   const Pixels client =
-      ClientAreaInScreenshot(folder + L"\\screenshot.bmp", face.Width(), face.Height());
+      ClientAreaInPicture(folder + L"\\screenshot.bmp", face.Width(), face.Height());
   const auto sides = face.ReadSides(client);
-  ASSERT_TRUE(sides) << "no screenshot";
+  if (!sides) FAIL() << "no screenshot";
   EXPECT_EQ(face.Compare(client, *sides), "");
   const TimeOfDay taken = LocalTimeLastWritten(folder + L"\\root\\morvtime-screenshot.png");
   EXPECT_TRUE(IsCurrent(TimeForSides(*sides), taken, taken))
