@@ -34,6 +34,18 @@ class OpenKey {
   RegKey key_ = 0;
 };
 
+// Whether the folder the registry names is a full path: from a drive's root ("C:\Tools") or on a
+// share ("\\server\tools"). Anything else would be completed from the clock's current drive and
+// folder; an empty folder, above all, would make the tool's path "\MSINFO32.EXE", the root of the
+// drive the clock was started from (a USB stick, say), where anyone may have put a program.
+bool IsFullPath(const std::string& folder) {
+  const auto separator = [](char c) { return c == '\\' || c == '/'; };
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  if (folder.size() < 3) return false;
+  if (letter(folder[0]) && folder[1] == ':' && separator(folder[2])) return true;
+  return separator(folder[0]) && separator(folder[1]) && !separator(folder[2]);
+}
+
 }  // namespace
 
 void frmAbout::cmdSysInfo_Click() { StartSysInfo(); }
@@ -42,7 +54,8 @@ void frmAbout::StartSysInfo() {
   try {
     std::string path;
     bool found = GetKeyValue(kHkeyLocalMachine, sysinfo::kPathKey, sysinfo::kPathValue, path);
-    if (!found && GetKeyValue(kHkeyLocalMachine, sysinfo::kFolderKey, sysinfo::kFolderValue, path)) {
+    if (!found && GetKeyValue(kHkeyLocalMachine, sysinfo::kFolderKey, sysinfo::kFolderValue, path) &&
+        IsFullPath(path)) {
       const std::string tool = path + sysinfo::kToolFile;
       if (!platform_.FindFile(tool).empty()) {
         path = tool;

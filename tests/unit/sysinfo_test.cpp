@@ -93,17 +93,33 @@ TEST(StartSysInfo, ToolFromTheSecondValueThatFailsToStartShowsTheMessage) {
   l.ExpectMessageOnly();
 }
 
-// A second value of another type leaves the path as the failed first read left it, empty, so
-// only the bare file name is looked for.
-TEST(StartSysInfo, SecondValueOfAnotherTypeLooksForTheBareFileName) {
-  Launcher l;
-  l.registry.SetValue(kFolderKey, "MSINFO",
-                      {kErrorSuccess, 3 /* REG_BINARY */, std::string("C:\\Tools\0", 9)});
-  l.platform.files.insert("C:\\Tools\\MSINFO32.EXE");
-  l.Run();
-  EXPECT_EQ(l.platform.lookedUp, std::vector<std::string>{"\\MSINFO32.EXE"});
-  EXPECT_TRUE(l.platform.started.empty());
-  l.ExpectMessageOnly();
+// A second value that names no full folder is no folder: of another type (the path stays as the
+// failed first read left it, empty), empty, or relative to the clock's current drive or folder.
+// Nothing is looked for there (an empty folder would mean \MSINFO32.EXE, the current drive's
+// root), and the message shows. A share is a full folder.
+TEST(StartSysInfo, SecondValueThatNamesNoFullFolderShowsTheMessageWithoutLookingForTheTool) {
+  const fake::FakeRegistry::Value binary{kErrorSuccess, 3 /* REG_BINARY */, std::string("C:\\T\0", 5)};
+  for (const std::string& folder : {std::string("binary"), std::string(), std::string("Tools"),
+                                    std::string("\\Tools"), std::string("C:Tools")}) {
+    SCOPED_TRACE(folder);
+    Launcher l;
+    if (folder == "binary") {
+      l.registry.SetValue(kFolderKey, "MSINFO", binary);
+    } else {
+      l.registry.SetString(kFolderKey, "MSINFO", folder);
+    }
+    l.platform.files.insert("\\MSINFO32.EXE");
+    l.platform.files.insert(folder + "\\MSINFO32.EXE");
+    l.Run();
+    EXPECT_TRUE(l.platform.lookedUp.empty());
+    EXPECT_TRUE(l.platform.started.empty());
+    l.ExpectMessageOnly();
+  }
+  Launcher share;
+  share.registry.SetString(kFolderKey, "MSINFO", "\\\\server\\tools");
+  share.platform.files.insert("\\\\server\\tools\\MSINFO32.EXE");
+  share.Run();
+  share.ExpectStarted("\\\\server\\tools\\MSINFO32.EXE");
 }
 
 TEST(StartSysInfo, SecondValueWithoutTheFileShowsTheMessage) {
@@ -326,12 +342,13 @@ TEST(StartSysInfo, AnyRegistryContentEndsInExactlyOneOutcome) {
     if (hasPath) l.registry.SetValue(kPathKey, "PATH", path = randomValue());
     if (pathDenied) l.registry.AddKey(kPathKey, kErrorAccessDenied);
     if (pick(4) != 0) {
-      const fake::FakeRegistry::Value folder = randomValue();
+      fake::FakeRegistry::Value folder = randomValue();
+      if (pick(4) != 0) folder.bytes.insert(0, "C:\\");  // mostly a full path
       l.registry.SetValue(kFolderKey, "MSINFO", folder);
-      // Sometimes the tool is there: in the folder the value's text names, as the system code
+      // Mostly the tool is there: in the folder the value's text names, as the system code
       // page turns it into text.
       const auto zero = folder.bytes.find('\0');
-      if (folder.type == kRegSz && zero != std::string::npos && zero < 1024 && pick(2) == 0) {
+      if (folder.type == kRegSz && zero != std::string::npos && zero < 1024 && pick(4) != 0) {
         l.platform.files.insert(l.platform.FromSystemCodePage(folder.bytes.substr(0, zero)) +
                                 "\\MSINFO32.EXE");
       }
@@ -350,6 +367,7 @@ TEST(StartSysInfo, AnyRegistryContentEndsInExactlyOneOutcome) {
     ASSERT_LE(l.platform.lookedUp.size(), 1u);
     for (const std::string& looked : l.platform.lookedUp) {
       ASSERT_EQ(looked.substr(looked.size() - 13), "\\MSINFO32.EXE");
+      ASSERT_TRUE(looked.substr(0, 3) == "C:\\" || looked.substr(0, 2) == "\\\\") << looked;
     }
     const bool pathRead =
         hasPath && !pathDenied && path.queryResult == kErrorSuccess && path.bytes.size() <= 1024;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e_support.h"
+#include "hardening_support.h"
 
 #include <sddl.h>
 #include <shellapi.h>
@@ -35,6 +36,8 @@ const wchar_t kJapaneseFolder[] = L"C:\\モルブ試験\\ソフト表示";
 const wchar_t kJapaneseTool[] = L"C:\\モルブ試験\\ソフト表示\\MSINFO32.EXE";
 // A folder without the tool in it.
 const wchar_t kEmptyFolder[] = L"C:\\Morv Empty Tools";
+// A program planted at the root of the drive the clock is started from.
+const wchar_t kDriveRootTool[] = L"C:\\MSINFO32.EXE";
 
 std::wstring StandInPath() { return TestProgramFolder() + L"\\msinfo_standin.exe"; }
 
@@ -271,6 +274,7 @@ void RemoveFile(const std::wstring& path) {
 // Everything the tests may have put on the disk, also after an earlier run that was cut short.
 void RemoveTestFiles() {
   RemoveFile(kPlanted);
+  RemoveFile(kDriveRootTool);
   RemoveFile(kSpacedTool);
   RemoveDirectoryW(kSpacedFolder);
   RemoveFile(kJapaneseTool);
@@ -347,9 +351,10 @@ class SysInfoButton : public ::testing::Test {
     RemoveTestFiles();
   }
 
-  // Starts the clock and opens its About dialog through the menu bar.
-  void OpenAbout() {
-    ASSERT_TRUE(clock_.Start());
+  // Starts the clock (from the build folder unless told) and opens its About dialog through the
+  // menu bar.
+  void OpenAbout(const std::wstring& folder = BuildFolder()) {
+    ASSERT_TRUE(clock_.Start(folder));
     ASSERT_TRUE(ChooseMenuCommand(clock_.window, kAboutCommand));
     about_ = WaitForWindow(clock_.process.id(), kAboutCaption, 10000);
     ASSERT_NE(about_, nullptr);
@@ -544,6 +549,25 @@ TEST_F(SysInfoButton, ShowsTheMessageForAFirstValueOfAnotherType) {
   PressSysInfo();
   ExpectMessageOnce();
   ExpectNothingStarted();
+}
+
+// A second value that names no folder, here one of another type, which leaves the path empty, is
+// no folder: the clock, started from a folder on drive C:, shows the message and never starts the
+// program planted at that drive's root, where the tool's path would lead with an empty folder.
+TEST_F(SysInfoButton, NeverStartsAProgramFromTheRootOfTheCurrentDrive) {
+  ScratchFolder release(L"morv-root");
+  ASSERT_EQ(release.path().rfind(L"C:\\", 0), 0u) << Utf8(release.path());
+  ASSERT_TRUE(release.Copy(MorvTimePath(), L"morvtime.exe"));
+  ASSERT_TRUE(PutStandIn(kDriveRootTool));
+  const std::wstring folder = kEmptyFolder;
+  ASSERT_EQ(SetMachineValue(kFolderKey, kFolderValue, REG_BINARY, folder.c_str(),
+                            static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  OpenAbout(release.path());
+  PressSysInfo();
+  ExpectMessageOnce();
+  ExpectNothingStarted();
+  clock_.process.Terminate();  // before its folder goes
 }
 
 // More than the 1024-byte buffer cannot be read: the first value counts as missing.
