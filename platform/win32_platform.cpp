@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/win32_library.h"
 #include "platform/win32_text.h"
 #include "platform/win32_window.h"
 #include "resources/version.h"
@@ -43,13 +42,9 @@ int Win32Platform::Run() {
 // To the millisecond, read when asked: the timer places its ticks by it (tick_marks.h), and
 // GetLocalTime's reading is as old as the system timer's last tick (up to 16 ms on Windows).
 LocalTime Win32Platform::Now() {
-  // Looked up, as Windows 7 lacks it; there the system time's own grain has to do.
-  using ReadTime = void(WINAPI*)(FILETIME*);
-  static const auto precise =
-      LibraryFunction<ReadTime>(GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime");
   FILETIME utc{}, local{};
   SYSTEMTIME now{};
-  (precise != nullptr ? precise : &GetSystemTimeAsFileTime)(&utc);
+  GetSystemTimePreciseAsFileTime(&utc);
   if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &now)) {
     GetLocalTime(&now);
   }

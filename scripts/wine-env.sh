@@ -164,13 +164,15 @@ morv_window_manager_running() {
 }
 morv_window_manager_running_or_gone() { morv_window_manager_running || ! kill -0 "$1" 2>/dev/null; }
 
-# morv_prepare_prefix DPI: creates the prefix once, gives it a Japanese desktop and starts its
+# morv_prepare_prefix DPI: creates the prefix once, makes it a Japanese Windows 10 and starts its
 # Wine processes at the screen DPI (morv_restart_prefix).
 morv_prepare_prefix() {
   mkdir -p "$WINEPREFIX"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 </dev/null
   fi
+  # The Windows the clock is made for; a fresh Wine 8 prefix says it is Windows 7.
+  wine winecfg -v win10 >/dev/null 2>&1 </dev/null
   morv_japanese_desktop
   morv_restart_prefix "$1"
 }
