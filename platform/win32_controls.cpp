@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "platform/win32_dpi.h"
 #include "platform/win32_library.h"
 #include "platform/win32_text.h"
@@ -24,9 +26,10 @@ std::wstring WindowTextOf(HWND window) {
 
 }  // namespace
 
-HICON LoadProgramIcon(int width, int height, UINT flags) {
+HICON ProgramIconFor(int widthMetric, int heightMetric, UINT dpi) {
   return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(MORV_ICON_ID),
-                                       IMAGE_ICON, width, height, flags));
+                                       IMAGE_ICON, SystemMetricForDpi(widthMetric, dpi),
+                                       SystemMetricForDpi(heightMetric, dpi), 0));
 }
 
 // The clock window needs no common controls, and leaving them unloaded until the first dialog
@@ -57,18 +60,9 @@ std::string Win32Label::Text() const { return Narrow(WindowTextOf(control_)); }
 
 // ---- The set ----
 
-ControlSet::~ControlSet() {
-  // The controls themselves go with their window; what was made for them goes here.
-  for (Control& control : controls_) {
-    if (control.madeFont != nullptr) DeleteObject(control.madeFont);
-    if (control.icon != nullptr) DestroyIcon(control.icon);
-  }
-  if (dialogFont_ != nullptr) DeleteObject(dialogFont_);
-}
-
-HWND ControlSet::Add(const wchar_t* className, const std::string& text, DWORD style, Rect bounds,
-                     const Font* font, bool isLabel, std::function<void()> onClick) {
-  if (dialogFont_ == nullptr) dialogFont_ = CreateMessageFont(dpi_);
+HWND ControlSet::Add(const wchar_t* className, Kind kind, const std::string& text, DWORD style,
+                     Rect bounds, const Font* font, std::function<void()> onClick) {
+  if (!dialogFont_) dialogFont_.reset(CreateMessageFont(dpi_));
   const int index = static_cast<int>(controls_.size());
   const HWND control = CreateWindowExW(
       0, className, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent_,
@@ -77,14 +71,16 @@ HWND ControlSet::Add(const wchar_t* className, const std::string& text, DWORD st
   if (control == nullptr) throw PlatformError("a control could not be created");
   // The tab order follows the order of adding.
   SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  controls_.push_back({control, bounds, font != nullptr, font ? *font : Font{}, isLabel,
-                       std::move(onClick)});
-  Place(controls_.back());
+  controls_.push_back({control, kind, bounds, font != nullptr, font ? *font : Font{},
+                       std::move(onClick), kDefaultColour, nullptr, nullptr});
+  Control& added = controls_.back();
+  Apply(added, MakeLook(added, dpi_));
   return control;
 }
 
 Label& ControlSet::AddLabel(Rect bounds, const std::string& text, const Font* font) {
-  const HWND control = Add(L"STATIC", text, SS_LEFT | SS_NOPREFIX, bounds, font, true, nullptr);
+  const HWND control =
+      Add(L"STATIC", Kind::Label, text, SS_LEFT | SS_NOPREFIX, bounds, font, nullptr);
   labels_.push_back(std::make_unique<Win32Label>(*this, control));
   return *labels_.back();
 }
@@ -92,65 +88,74 @@ Label& ControlSet::AddLabel(Rect bounds, const std::string& text, const Font* fo
 HWND ControlSet::AddButton(Rect bounds, const std::string& text, ButtonRole role,
                            std::function<void()> onClick) {
   const bool isDefault = role == ButtonRole::DefaultAndCancel;
-  const HWND control = Add(L"BUTTON", text, WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
-                           bounds, nullptr, false, std::move(onClick));
+  const HWND control =
+      Add(L"BUTTON", Kind::Button, text, WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+          bounds, nullptr, std::move(onClick));
   if (isDefault) cancelControl_ = static_cast<int>(controls_.size()) - 1;
   return control;
 }
 
+// The icon at the size the system gives an icon at the DPI, centred in the box: the picture
+// looks at every scale as it does at 96 DPI. The system enlarges the 32 x 32 image by repeating
+// its pixels, so at a whole factor each stays a crisp square.
 void ControlSet::AddIconPicture(Rect bounds, Colour background) {
-  const HWND control = Add(L"STATIC", "", SS_ICON | SS_CENTERIMAGE | SS_REALSIZEIMAGE, bounds,
-                           nullptr, false, nullptr);
-  controls_.back().background = background;
-  // The icon at the 32 x 32 pixels it is drawn in, whatever the DPI. Not a shared icon: the
-  // system keeps one shared icon per resource, in the size it was first loaded at (the window
-  // class's, scaled to the DPI), and that would be drawn larger than the picture and cut off.
-  const HICON icon = LoadProgramIcon(32, 32, 0);
-  controls_.back().icon = icon;
-  SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-  Place(controls_.back());  // SS_ICON resizes itself to the icon; keep the given box
+  Add(L"STATIC", Kind::Picture, "", SS_ICON | SS_CENTERIMAGE | SS_REALSIZEIMAGE, bounds, nullptr,
+      nullptr);
+  controls_.back().background = background;  // asked for when the picture paints
 }
 
-// ---- Layout and fonts ----
+// ---- Layout, fonts and icons ----
 
-int ControlSet::ToPixels(int twips) const { return TwipsToPixels(twips, dpi_); }
-
-void ControlSet::Place(Control& control) {
-  SetWindowPos(control.hwnd, nullptr, ToPixels(control.bounds.left), ToPixels(control.bounds.top),
-               ToPixels(control.bounds.width), ToPixels(control.bounds.height),
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  ApplyFont(control);
-}
-
-// A control's font at the current DPI: its own, or for a label the font its text fits in, or
-// the message font. The new font is in place before the old one goes.
-void ControlSet::ApplyFont(Control& control) {
-  HFONT made = nullptr;
+// A control's font at a DPI: its own, or for a label the font its text fits in, or (none) the
+// message font; and a picture's icon.
+ControlSet::Look ControlSet::MakeLook(const Control& control, UINT dpi) const {
+  Look look;
   if (control.hasOwnFont) {
-    made = CreatePointFont(control.font, dpi_);
-  } else if (control.isLabel) {
-    made = CreateFittingLabelFont(control.hwnd, WindowTextOf(control.hwnd),
-                                  {ToPixels(control.bounds.width), ToPixels(control.bounds.height)},
-                                  dpi_);
+    look.font.reset(CreatePointFont(control.font, dpi));
+  } else if (control.kind == Kind::Label) {
+    const TextExtent box{TwipsToPixels(control.bounds.width, dpi),
+                         TwipsToPixels(control.bounds.height, dpi)};
+    look.font.reset(CreateFittingLabelFont(control.hwnd, WindowTextOf(control.hwnd), box, dpi));
   }
-  SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(made ? made : dialogFont_), TRUE);
-  if (control.madeFont != nullptr) DeleteObject(control.madeFont);
-  control.madeFont = made;
+  // A picture whose icon cannot be loaded keeps the one it has, if any.
+  if (control.kind == Kind::Picture) look.icon.reset(ProgramIconFor(SM_CXICON, SM_CYICON, dpi));
+  return look;
+}
+
+void ControlSet::Apply(Control& control, Look look) {
+  // An icon control takes the icon's size: it is given its box afterwards.
+  if (look.icon) {
+    SendMessageW(control.hwnd, STM_SETICON, reinterpret_cast<WPARAM>(look.icon.get()), 0);
+    control.icon = std::move(look.icon);
+  }
+  const Rect& b = control.bounds;
+  SetWindowPos(control.hwnd, nullptr, TwipsToPixels(b.left, dpi_), TwipsToPixels(b.top, dpi_),
+               TwipsToPixels(b.width, dpi_), TwipsToPixels(b.height, dpi_),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  const HFONT font = look.font ? look.font.get() : dialogFont_.get();
+  SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  control.madeFont = std::move(look.font);  // the old font goes once the new one is in place
 }
 
 void ControlSet::TextChanged(HWND control) {
   for (Control& entry : controls_) {
-    if (entry.hwnd == control) ApplyFont(entry);
+    if (entry.hwnd == control) Apply(entry, MakeLook(entry, dpi_));
   }
 }
 
 void ControlSet::SetDpi(UINT dpi) {
+  if (controls_.empty()) {
+    dpi_ = dpi;
+    return;
+  }
+  // Everything is made before any control changes; what was made goes if anything is refused.
+  OwnedFont dialogFont(CreateMessageFont(dpi));
+  std::vector<Look> looks;
+  looks.reserve(controls_.size());
+  for (const Control& control : controls_) looks.push_back(MakeLook(control, dpi));
   dpi_ = dpi;
-  if (controls_.empty()) return;
-  const HFONT oldFont = dialogFont_;
-  dialogFont_ = CreateMessageFont(dpi_);
-  for (Control& control : controls_) Place(control);
-  DeleteObject(oldFont);
+  const OwnedFont oldDialogFont = std::exchange(dialogFont_, std::move(dialogFont));
+  for (std::size_t i = 0; i < controls_.size(); ++i) Apply(controls_[i], std::move(looks[i]));
 }
 
 // ---- Colours and commands ----

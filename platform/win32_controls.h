@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/platform.h"
@@ -17,10 +18,20 @@ namespace morv::win32 {
 
 class ControlSet;
 
-// The program icon at width x height pixels; LR_SHARED gives the system's shared copy.
-HICON LoadProgramIcon(int width, int height, UINT flags);
+// The program icon at the size of a system metric (SM_CXICON or SM_CXSMICON) for this DPI; the
+// caller destroys it. Not the system's shared copy, which keeps the size it was first asked for.
+HICON ProgramIconFor(int widthMetric, int heightMetric, UINT dpi);
 // Loads the common controls, once, before the first dialog's buttons are made.
 void LoadCommonControls();
+
+struct DeleteFont {
+  void operator()(HFONT font) const { DeleteObject(font); }
+};
+struct DestroyIconHandle {
+  void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using OwnedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, DeleteFont>;
+using OwnedIcon = std::unique_ptr<std::remove_pointer_t<HICON>, DestroyIconHandle>;
 
 class Win32Label final : public Label {
  public:
@@ -37,7 +48,6 @@ class Win32Label final : public Label {
 class ControlSet {
  public:
   ControlSet() = default;
-  ~ControlSet();
   ControlSet(const ControlSet&) = delete;
   ControlSet& operator=(const ControlSet&) = delete;
 
@@ -55,8 +65,9 @@ class ControlSet {
 
   bool Empty() const { return controls_.empty(); }
   HWND First() const { return controls_.front().hwnd; }
-  // Lays out every control and makes its font again at this DPI (also after a settings change,
-  // which may bring another message font).
+  // Lays out every control and makes its font and icon again at this DPI (also after a settings
+  // change, which may bring another message font). All or nothing: should the system refuse one
+  // font, it throws PlatformError and every control keeps what it had.
   void SetDpi(UINT dpi);
   // The label's text has changed: fit its font again.
   void TextChanged(HWND control);
@@ -69,27 +80,34 @@ class ControlSet {
   std::function<void()> CommandHandler(int id) const;
 
  private:
+  enum class Kind { Label, Button, Picture };
   struct Control {
     HWND hwnd;
+    Kind kind;
     Rect bounds;      // twips
     bool hasOwnFont;  // the font below; else the message font, fitted to a label's text
     Font font;
-    bool isLabel = false;
     std::function<void()> onClick;
-    HFONT madeFont = nullptr;  // a font made for this control alone, destroyed with the set
     Colour background = kDefaultColour;
-    HICON icon = nullptr;  // a picture's own icon, destroyed with the set
+    OwnedFont madeFont;  // a font made for this control alone
+    OwnedIcon icon;      // a picture's icon
+  };
+  // What a control is given at a DPI: its own font (none for the message font) and a picture's
+  // icon.
+  struct Look {
+    OwnedFont font;
+    OwnedIcon icon;
   };
 
-  HWND Add(const wchar_t* className, const std::string& text, DWORD style, Rect bounds,
-           const Font* font, bool isLabel, std::function<void()> onClick);
-  int ToPixels(int twips) const;
-  void Place(Control& control);
-  void ApplyFont(Control& control);
+  HWND Add(const wchar_t* className, Kind kind, const std::string& text, DWORD style, Rect bounds,
+           const Font* font, std::function<void()> onClick);
+  Look MakeLook(const Control& control, UINT dpi) const;
+  // Places the control at the set's DPI and hands it its look; what it had before goes.
+  void Apply(Control& control, Look look);
 
   HWND parent_ = nullptr;
   UINT dpi_ = 96;
-  HFONT dialogFont_ = nullptr;  // the message font, made with the first control
+  OwnedFont dialogFont_;  // the message font, made with the first control
   std::vector<Control> controls_;
   std::vector<std::unique_ptr<Win32Label>> labels_;
   int cancelControl_ = -1;  // index of the control that Esc and Enter press

@@ -55,8 +55,8 @@ void DeclareDpiAwareness() {
     // Already set (by the manifest, or by the system): nothing more to do.
     return;
   }
-  using SetAware = BOOL(WINAPI*)();
-  if (auto set = Lookup<SetAware>(L"user32.dll", "SetProcessDPIAware")) set();
+  // Windows 10 before 1703: aware of the system DPI at least.
+  SetProcessDPIAware();
 }
 
 UINT DpiForWindow(HWND hwnd) {
@@ -82,6 +82,12 @@ RECT FrameForClient(int width, int height, DWORD style, bool hasMenu, DWORD exSt
   }
   OffsetRect(&frame, -frame.left, -frame.top);
   return frame;
+}
+
+void LeaveScalingToDialog(HWND dialog) {
+  using SetBehavior = BOOL(WINAPI*)(HWND, DIALOG_DPI_CHANGE_BEHAVIORS, DIALOG_DPI_CHANGE_BEHAVIORS);
+  static const auto set = Lookup<SetBehavior>(L"user32.dll", "SetDialogDpiChangeBehavior");
+  if (set) set(dialog, DDC_DISABLE_ALL, DDC_DISABLE_ALL);
 }
 
 LOGFONTW MessageLogFont(UINT dpi) {

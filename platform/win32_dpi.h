@@ -1,6 +1,6 @@
 // DPI awareness and DPI-dependent resources: the fonts at a DPI, and a label's font that fits
-// its text. The newer calls are looked up at run time, so the program also starts on systems
-// that lack them, at the system DPI.
+// its text. The calls that came with later versions of Windows 10 (1607, 1703) are looked up at
+// run time, so that the program also starts on the first ones, at the system DPI.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +22,9 @@ int SystemMetricForDpi(int index, UINT dpi);
 // The window rectangle, at (0, 0), that a window of these styles needs at this DPI for a client
 // area of width x height pixels (with a one-line menu bar, if it has one).
 RECT FrameForClient(int width, int height, DWORD style, bool hasMenu, DWORD exStyle, UINT dpi);
+// Leaves a dialog's size, layout and fonts at a scale change to the dialog itself: the dialog
+// manager would otherwise scale them too, from a font the dialog does not use.
+void LeaveScalingToDialog(HWND dialog);
 // Twips (1/1440 inch) to whole pixels at this DPI.
 inline int TwipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
 // The font native dialogs use for their texts, at the given DPI.

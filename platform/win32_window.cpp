@@ -42,6 +42,16 @@ ATOM RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
   return atom;
 }
 
+// Whether a settings change alters what the windows look like: the message font and the other
+// non-client metrics, high contrast, the window metrics. WM_SETTINGCHANGE comes often for other
+// settings (the work area, the wallpaper, the input language, policies), and following each would
+// measure every label again with up to ten fonts and repaint everything.
+bool ChangesTheLook(WPARAM action, LPARAM area) {
+  if (action == SPI_SETNONCLIENTMETRICS || action == SPI_SETHIGHCONTRAST) return true;
+  const auto* name = reinterpret_cast<const wchar_t*>(area);
+  return name != nullptr && lstrcmpiW(name, L"WindowMetrics") == 0;
+}
+
 }  // namespace
 
 // ---- Creation and destruction ----
@@ -62,7 +72,10 @@ Win32Window::Win32Window(Win32Platform& platform, const WindowSpec& spec,
     dialog.header.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     hwnd_ = CreateDialogIndirectParamW(instance, &dialog.header, nullptr, DialogProc,
                                        reinterpret_cast<LPARAM>(this));
-    if (hwnd_ != nullptr) SetWindowTextW(hwnd_, caption.c_str());
+    if (hwnd_ != nullptr) {
+      SetWindowTextW(hwnd_, caption.c_str());
+      LeaveScalingToDialog(hwnd_);
+    }
   } else {
     if (RegisterMainClass(instance, WindowProc) == 0) throw PlatformError("RegisterClassExW");
     if (spec.hasMenuBar) menu_ = CreateMenu();
@@ -266,12 +279,17 @@ bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_CTLCOLORSTATIC:
       result = controls_.StaticColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
       return true;
+    case WM_GETDPISCALEDSIZE:
+      result = scale_.ScaledSize(static_cast<UINT>(wParam), *reinterpret_cast<SIZE*>(lParam));
+      return true;
     case WM_DPICHANGED:
       scale_.TakeNewDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       result = 0;
       return true;
-    case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
+      if (ChangesTheLook(wParam, lParam)) FollowSystemSettings(message);
+      return false;
+    case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:
       FollowSystemSettings(message);
       return false;

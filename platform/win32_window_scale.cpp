@@ -1,20 +1,8 @@
 #include "platform/win32_window_scale.h"
 
-#include "platform/win32_controls.h"
 #include "platform/win32_dpi.h"
 
 namespace morv::win32 {
-
-HICON ProgramIconFor(int widthMetric, int heightMetric, UINT dpi) {
-  return LoadProgramIcon(SystemMetricForDpi(widthMetric, dpi),
-                         SystemMetricForDpi(heightMetric, dpi), 0);
-}
-
-WindowScale::~WindowScale() {
-  for (const HICON icon : {bigIcon_, smallIcon_}) {
-    if (icon != nullptr) DestroyIcon(icon);
-  }
-}
 
 void WindowScale::Attach(HWND hwnd, UINT classIconDpi) {
   hwnd_ = hwnd;
@@ -68,6 +56,24 @@ bool WindowScale::AtDesignSize() const {
          client.bottom == ToPixels(clientHeightTwips_);
 }
 
+RECT WindowScale::DesignFrame(UINT dpi) const {
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)) &
+                     ~static_cast<DWORD>(WS_MAXIMIZE | WS_MINIMIZE);
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+  return FrameForClient(TwipsToPixels(clientWidthTwips_, dpi), TwipsToPixels(clientHeightTwips_, dpi),
+                        style, GetMenu(hwnd_) != nullptr, exStyle, dpi);
+}
+
+// Answered so that the system suggests the right rectangle at once: scaled linearly, frame and
+// menu bar included, a window at its design size would need a second resize to its client area,
+// and while it is dragged across a monitor's edge that second size could move it back over.
+bool WindowScale::ScaledSize(UINT dpi, SIZE& size) const {
+  if (!placed_ || IsIconic(hwnd_) || IsZoomed(hwnd_) || !AtDesignSize()) return false;
+  const RECT frame = DesignFrame(dpi);
+  size = {frame.right, frame.bottom};
+  return true;
+}
+
 void WindowScale::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
   layOut_(dpi_);
@@ -75,9 +81,11 @@ void WindowScale::ApplyDpi(UINT dpi) {
 }
 
 // The window keeps its state: maximised over the suggested rectangle, or minimised, it stays so
-// and restores to its design size at the new DPI. Otherwise it takes the suggested rectangle, in
-// which the system has scaled its size; one at its design size then keeps its exact design client
-// area. A window not yet shown is only laid out again: it is placed when it is shown.
+// and restores to its design size at the new DPI. Otherwise it takes the suggested rectangle: the
+// size it answered to WM_GETDPISCALEDSIZE, or the one the system scaled for it. One at its design
+// size is then measured once more; where the frame is the one the answer assumed, as on Windows,
+// that changes nothing. A window not yet shown is only laid out again: it is placed when it is
+// shown.
 void WindowScale::TakeNewDpi(UINT dpi, const RECT& suggested) {
   const bool atDesignSize = AtDesignSize();
   ApplyDpi(dpi);
@@ -110,11 +118,7 @@ void WindowScale::RestoreToDesignSize() {
   WINDOWPLACEMENT placement{};
   placement.length = sizeof(placement);
   if (!GetWindowPlacement(hwnd_, &placement)) return;
-  const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)) &
-                     ~static_cast<DWORD>(WS_MAXIMIZE | WS_MINIMIZE);
-  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
-  const RECT frame = FrameForClient(ToPixels(clientWidthTwips_), ToPixels(clientHeightTwips_),
-                                    style, GetMenu(hwnd_) != nullptr, exStyle, dpi_);
+  const RECT frame = DesignFrame(dpi_);
   RECT& normal = placement.rcNormalPosition;
   normal.right = normal.left + frame.right;
   normal.bottom = normal.top + frame.bottom;
@@ -133,15 +137,14 @@ void WindowScale::LoadIcons() {
   const struct {
     WPARAM which;
     int width, height;  // system metrics
-    HICON& held;
+    OwnedIcon& held;
   } icons[] = {{ICON_BIG, SM_CXICON, SM_CYICON, bigIcon_},
                {ICON_SMALL, SM_CXSMICON, SM_CYSMICON, smallIcon_}};
   for (const auto& icon : icons) {
-    const HICON loaded = ProgramIconFor(icon.width, icon.height, dpi_);
-    if (loaded == nullptr) continue;  // the window keeps the icon it has
-    SendMessageW(hwnd_, WM_SETICON, icon.which, reinterpret_cast<LPARAM>(loaded));
-    if (icon.held != nullptr) DestroyIcon(icon.held);
-    icon.held = loaded;
+    OwnedIcon loaded(ProgramIconFor(icon.width, icon.height, dpi_));
+    if (!loaded) continue;  // the window keeps the icon it has
+    SendMessageW(hwnd_, WM_SETICON, icon.which, reinterpret_cast<LPARAM>(loaded.get()));
+    icon.held = std::move(loaded);
   }
 }
 

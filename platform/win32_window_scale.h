@@ -8,10 +8,9 @@
 #include <functional>
 #include <utility>
 
-namespace morv::win32 {
+#include "platform/win32_controls.h"
 
-// The program icon at the size of a system metric (SM_CXICON or SM_CXSMICON) for this DPI.
-HICON ProgramIconFor(int widthMetric, int heightMetric, UINT dpi);
+namespace morv::win32 {
 
 class WindowScale {
  public:
@@ -20,7 +19,6 @@ class WindowScale {
       : clientWidthTwips_(clientWidthTwips),
         clientHeightTwips_(clientHeightTwips),
         layOut_(std::move(layOut)) {}
-  ~WindowScale();  // the window's own icons, once the window is gone
   WindowScale(const WindowScale&) = delete;
   WindowScale& operator=(const WindowScale&) = delete;
 
@@ -33,6 +31,10 @@ class WindowScale {
   // Before the window is first shown. centre, given for a dialog, centres it; should that take it
   // to a monitor of another scale, it is laid out at that scale and centred again at its size.
   void Place(const std::function<void()>& centre);
+  // WM_GETDPISCALEDSIZE, asked before a scale change: the window's size at dpi. A window at its
+  // design size keeps its design client area there, in the frame of that DPI (true, size set);
+  // any other is left to the system, which scales it linearly (false).
+  bool ScaledSize(UINT dpi, SIZE& size) const;
   // WM_DPICHANGED: a move to a monitor of another scale, or a new scale for this one.
   void TakeNewDpi(UINT dpi, const RECT& suggested);
   // WM_SIZE with SIZE_RESTORED.
@@ -41,6 +43,8 @@ class WindowScale {
  private:
   int ToPixels(int twips) const;
   bool AtDesignSize() const;
+  // The window rectangle, at (0, 0), of the design client area at dpi.
+  RECT DesignFrame(UINT dpi) const;
   void ApplyDpi(UINT dpi);
   void RestoreToDesignSize();
   void LoadIcons();
@@ -53,8 +57,8 @@ class WindowScale {
   bool placed_ = false;
   bool fitWhenRestored_ = false;  // a scale change came while maximised or minimised
   UINT iconDpi_ = 0;              // the DPI its icons (its class's or its own) are for
-  HICON bigIcon_ = nullptr;       // the window's own icons
-  HICON smallIcon_ = nullptr;
+  OwnedIcon bigIcon_;             // the window's own icons
+  OwnedIcon smallIcon_;
 };
 
 }  // namespace morv::win32

@@ -337,14 +337,14 @@ TEST_F(AboutDialog, PaintsTheIconTheEtchedSeparatorAndItsTextsInTheirFonts) {
   shot.SavePpm("about_dialog.ppm");
   const std::uint32_t face = SysColour(COLOR_BTNFACE);
 
-  // The icon on light grey: the picture is 36 pixels square at (20, 20), the icon its own 32
-  // pixels in the middle of it, so the X's ends lie 3 pixels in (past its transparent margin).
-  for (const POINT corner :
-       {POINT{20, 20}, POINT{55, 20}, POINT{20, 55}, POINT{55, 55}, POINT{22, 22}, POINT{53, 53}}) {
-    EXPECT_EQ(shot.at(corner.x, corner.y), 0xC0C0C0u) << corner.x << "," << corner.y;
+  // The icon on light grey: the picture is 36 pixels square at (20, 20), the icon drawn at the 40
+  // pixels of an icon at this DPI and centred in it, as at 96 DPI the 32-pixel icon is in its 29,
+  // so the X runs from corner to corner.
+  for (const POINT corner : {POINT{20, 20}, POINT{55, 20}, POINT{20, 55}, POINT{55, 55}, POINT{37, 37}}) {
+    EXPECT_EQ(shot.at(corner.x, corner.y), 0u) << corner.x << "," << corner.y;
   }
-  for (const POINT end : {POINT{23, 23}, POINT{52, 23}, POINT{23, 52}, POINT{52, 52}}) {
-    EXPECT_EQ(shot.at(end.x, end.y), 0u) << end.x << "," << end.y;
+  for (const POINT edge : {POINT{37, 20}, POINT{20, 37}, POINT{55, 37}, POINT{37, 55}}) {
+    EXPECT_EQ(shot.at(edge.x, edge.y), 0xC0C0C0u) << edge.x << "," << edge.y;
   }
 
   // The separator at 1920 twips (160 px) from 240 to 6480 twips (20 to 540 px): grey over white,

@@ -1,10 +1,17 @@
-// Moving to a monitor of another DPI: the system sends WM_DPICHANGED with the new DPI and a
-// suggested window rectangle. Both windows take the rectangle and lay out again at the new DPI:
-// the clock's client size and face, the About dialog's size, controls and fonts. The test sends
-// the message itself, as the system would, to the real morvtime.exe.
+// Moving to a monitor of another DPI: the system first asks each window for its size at the new
+// DPI (WM_GETDPISCALEDSIZE), then sends WM_DPICHANGED with the new DPI and a suggested window
+// rectangle of that size. Both windows answer with the frame of their design client area, take
+// the rectangle and lay out again at the new DPI: the clock's client size and face, the About
+// dialog's size, controls, fonts and icon. The test sends the messages itself, as the system
+// would, to the real morvtime.exe. Under Wine a scale change that a test sends leaves the window's
+// frame at the system's DPI, so the fit that follows the suggested rectangle may still move the
+// frame there; on Windows the frame changes with the DPI, the suggested rectangle already has the
+// design client area, and that fit changes nothing.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <map>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -21,32 +28,76 @@ constexpr int kNewDpi = 144;
 
 int Px(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 
-// Sends WM_DPICHANGED to a window of another process. Its lParam points to the suggested
-// rectangle; whether or not the window system copies it across processes, the window must find
-// the rectangle at that address, so it is placed at the same address in both processes.
-bool SendDpiChanged(HWND window, HANDLE process, int dpi, const RECT& suggested) {
+// Sends a message to a window of another process with lParam pointing to data, and puts into
+// data what the window left there. Whether or not the window system copies the data across
+// processes, the window must find it at that address, so it is placed at the same address in
+// both processes.
+bool SendWithData(HWND window, HANDLE process, UINT message, WPARAM wParam, void* data,
+                  SIZE_T size, LRESULT* answer = nullptr) {
   std::vector<void*> taken;  // addresses here that are in use over there
   bool sent = false;
   for (int attempt = 0; attempt < 64; ++attempt) {
-    void* local = VirtualAlloc(nullptr, sizeof(RECT), MEM_RESERVE | MEM_COMMIT | MEM_TOP_DOWN, PAGE_READWRITE);
+    void* local = VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT | MEM_TOP_DOWN, PAGE_READWRITE);
     if (local == nullptr) break;
-    void* remote = VirtualAllocEx(process, local, sizeof(RECT), MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    void* remote = VirtualAllocEx(process, local, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
     if (remote != local) {
       if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
       taken.push_back(local);  // kept until the end, so that the next attempt gets another one
       continue;
     }
-    *static_cast<RECT*>(local) = suggested;
+    std::memcpy(local, data, size);
     DWORD_PTR result = 0;
-    sent = WriteProcessMemory(process, remote, &suggested, sizeof(suggested), nullptr) &&
-           SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                               reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 10000, &result);
+    sent = WriteProcessMemory(process, remote, data, size, nullptr) &&
+           SendMessageTimeoutW(window, message, wParam, reinterpret_cast<LPARAM>(remote),
+                               SMTO_NORMAL, 10000, &result);
+    // The answer is over there, or, where the window system carried the data across, back here.
+    std::vector<BYTE> there(size);
+    if (sent && ReadProcessMemory(process, remote, there.data(), size, nullptr) &&
+        std::memcmp(there.data(), data, size) != 0) {
+      std::memcpy(data, there.data(), size);
+    } else if (sent) {
+      std::memcpy(data, local, size);
+    }
+    if (answer != nullptr) *answer = static_cast<LRESULT>(result);
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     VirtualFree(local, 0, MEM_RELEASE);
     break;
   }
   for (void* address : taken) VirtualFree(address, 0, MEM_RELEASE);
   return sent;
+}
+
+bool SendDpiChanged(HWND window, HANDLE process, int dpi, RECT suggested) {
+  return SendWithData(window, process, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), &suggested,
+                      sizeof(suggested));
+}
+
+// What the window answers when Windows asks it, before a scale change, for its size at dpi:
+// whether it computed one, and the size, which comes in as the window's present size.
+struct ScaledSize {
+  LRESULT computed = -1;
+  SIZE size{};
+};
+ScaledSize AskScaledSize(HWND window, HANDLE process, int dpi) {
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  ScaledSize asked{-1, {frame.right - frame.left, frame.bottom - frame.top}};
+  if (!SendWithData(window, process, WM_GETDPISCALEDSIZE, static_cast<WPARAM>(dpi), &asked.size,
+                    sizeof(asked.size), &asked.computed)) {
+    asked.computed = -1;
+  }
+  return asked;
+}
+
+// The window answered with the size of this window rectangle.
+::testing::AssertionResult AnsweredSizeOf(const ScaledSize& asked, const RECT& frame) {
+  if (asked.computed == TRUE && asked.size.cx == frame.right - frame.left &&
+      asked.size.cy == frame.bottom - frame.top) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "answered " << asked.computed << " with " << asked.size.cx
+                                       << " x " << asked.size.cy << ", not "
+                                       << frame.right - frame.left << " x " << frame.bottom - frame.top;
 }
 
 // The window rectangle a window of this style needs for a client area of the given size.
@@ -105,6 +156,7 @@ TEST(DpiChange, TheClockTakesTheSuggestedRectangleAndRedrawsItsFaceAtTheNewScale
     const int width = Px(7740, dpi), height = Px(1344, dpi);
     const int left = 40 + dpi / 4, top = 30 + dpi / 8;
     const RECT suggested = SuggestedRect(clock.window, left, top, width, height, dpi);
+    EXPECT_TRUE(AnsweredSizeOf(AskScaledSize(clock.window, clock.process.handle(), dpi), suggested));
     ASSERT_TRUE(SendDpiChanged(clock.window, clock.process.handle(), dpi, suggested));
     EXPECT_TRUE(WaitUntil([&] { return HasClientSize(clock.window, width, height); }))
         << "client " << ClientSize(clock.window).cx << " x " << ClientSize(clock.window).cy
@@ -123,8 +175,8 @@ TEST(DpiChange, TheClockTakesTheSuggestedRectangleAndRedrawsItsFaceAtTheNewScale
 
 // A scale change never breaks the window's state. Maximised, the clock stays maximised over the
 // suggested rectangle; minimised, it stays minimised; restored from either, it has its design
-// size at the new DPI. Resized by the user, it keeps the suggested rectangle, its size as the
-// system scaled it. Each rectangle is read as soon as the message has been handled: a window
+// size at the new DPI. Resized by the user, it leaves its size at the new DPI to the system, and
+// keeps the suggested rectangle, its size as the system scaled it. Each rectangle is read as soon as the message has been handled: a window
 // manager puts a wrong size right a moment later, and would hide the fault. (Where the X window
 // manager draws the frames, Wine 10 reads any SetWindowPos of a maximised window to its own
 // rectangle back 11 pixels short until the window manager answers, in any program; in the tests'
@@ -147,6 +199,7 @@ TEST(DpiChange, KeepsAMaximisedOrMinimisedClockSoAndAResizedClockItsSize) {
   }));
   Sleep(500);  // the window manager's last word on the size
   const RECT maximised = FrameOf(window);
+  EXPECT_EQ(AskScaledSize(window, process, kNewDpi).computed, FALSE);
   ASSERT_TRUE(SendDpiChanged(window, process, kNewDpi, maximised));
   const RECT afterMaximised = FrameOf(window);
   EXPECT_TRUE(IsZoomed(window));
@@ -169,6 +222,10 @@ TEST(DpiChange, KeepsAMaximisedOrMinimisedClockSoAndAResizedClockItsSize) {
   SetWindowPos(window, nullptr, resized.left, resized.top, resized.right - resized.left,
                resized.bottom - resized.top, SWP_NOZORDER | SWP_NOACTIVATE);
   ASSERT_TRUE(WaitUntil([&] { return HasClientSize(window, width, height); }));
+  const ScaledSize asked = AskScaledSize(window, process, kNewDpi);
+  EXPECT_EQ(asked.computed, FALSE);
+  EXPECT_EQ(asked.size.cx, resized.right - resized.left);  // left as it came
+  EXPECT_EQ(asked.size.cy, resized.bottom - resized.top);
   const RECT suggested = SuggestedRect(window, 50, 60, MulDiv(width, kNewDpi, kStartDpi),
                                        MulDiv(height, kNewDpi, kStartDpi), kNewDpi);
   ASSERT_TRUE(SendDpiChanged(window, process, kNewDpi, suggested));
@@ -269,6 +326,28 @@ RECT TextInk(const std::wstring& text, const LOGFONTW& font) {
   return ::testing::AssertionSuccess();
 }
 
+// The icon's ink in the picture box at this DPI. The picture looks at every scale as it does at
+// 96 DPI: the icon has the size Windows gives an icon at the DPI, and at a whole factor (192 DPI)
+// its pixels stay crisp squares, in the icon's two colours on the box's light grey, nothing
+// blended between them.
+::testing::AssertionResult IconInk(HWND dialog, int dpi, int* extent) {
+  const Pixels shot = CaptureClient(dialog);
+  const RECT box{Px(240, dpi), Px(240, dpi), Px(240 + 432, dpi), Px(240 + 432, dpi)};
+  const RECT ink = Ink(shot, box);
+  *extent = ink.right - ink.left;
+  if (*extent <= 0 || ink.bottom - ink.top != *extent) {
+    return ::testing::AssertionFailure() << "the icon's ink is " << *extent << " x " << ink.bottom - ink.top;
+  }
+  for (int y = box.top; dpi % 96 == 0 && y < box.bottom; ++y) {
+    for (int x = box.left; x < box.right; ++x) {
+      if (shot.at(x, y) != 0 && shot.at(x, y) != 0xC0C0C0u) {
+        return ::testing::AssertionFailure() << "a blended pixel at " << x << "," << y;
+      }
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
 TEST(DpiChange, TheAboutDialogTakesTheSuggestedRectangleAndLaysOutItsControlsAgain) {
   ASSERT_EQ(ScreenDpi(), static_cast<UINT>(kStartDpi));
   RunningClock clock;
@@ -282,10 +361,12 @@ TEST(DpiChange, TheAboutDialogTakesTheSuggestedRectangleAndLaysOutItsControlsAga
   ClockProbe probe(clock.process.handle());
   EXPECT_TRUE(TextsFitTheirLabels(probe, dialog));
 
-  for (const int dpi : {kNewDpi, 96, kStartDpi}) {
+  std::map<int, int> iconExtent;
+  for (const int dpi : {kNewDpi, 96, 192, kStartDpi}) {
     SCOPED_TRACE(::testing::Message() << "to " << dpi << " DPI");
     const int width = Px(6576, dpi), height = Px(2964, dpi);
     const RECT suggested = SuggestedRect(dialog, 70, 90, width, height, dpi);
+    EXPECT_TRUE(AnsweredSizeOf(AskScaledSize(dialog, clock.process.handle(), dpi), suggested));
     ASSERT_TRUE(SendDpiChanged(dialog, clock.process.handle(), dpi, suggested));
     EXPECT_TRUE(WaitUntil([&] { return HasClientSize(dialog, width, height); }))
         << "client " << ClientSize(dialog).cx << " x " << ClientSize(dialog).cy;
@@ -296,7 +377,9 @@ TEST(DpiChange, TheAboutDialogTakesTheSuggestedRectangleAndLaysOutItsControlsAga
     EXPECT_TRUE(ControlsPlacedAt(dialog, dpi));
     EXPECT_TRUE(TextsDrawnAt(dialog, dpi));
     EXPECT_TRUE(TextsFitTheirLabels(probe, dialog));
+    EXPECT_TRUE(IconInk(dialog, dpi, &iconExtent[dpi]));
   }
+  EXPECT_NEAR(iconExtent[kNewDpi], 1.5 * iconExtent[96], 1.0);
   // The clock was not touched by the dialog's move.
   EXPECT_TRUE(HasClientSize(clock.window, Px(7740, kStartDpi), Px(1344, kStartDpi)));
 }
