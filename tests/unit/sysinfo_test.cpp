@@ -94,28 +94,18 @@ TEST(StartSysInfo, ToolFromTheSecondValueThatFailsToStartShowsTheMessage) {
 }
 
 // A second value that names no full folder is no folder: of another type (the path stays as the
-// failed first read left it, empty), empty, or relative to the clock's current drive or folder.
-// Nothing is looked for there (an empty folder would mean \MSINFO32.EXE, the current drive's
-// root), and the message shows. A share is a full folder.
+// failed first read left it, empty), empty, or relative to the current drive or folder. Nothing is
+// looked for (with an empty folder, \MSINFO32.EXE at the current drive's root), the message shows.
 TEST(StartSysInfo, SecondValueThatNamesNoFullFolderShowsTheMessageWithoutLookingForTheTool) {
-  const fake::FakeRegistry::Value binary{kErrorSuccess, 3 /* REG_BINARY */, std::string("C:\\T\0", 5)};
-  for (const std::string& folder : {std::string("binary"), std::string(), std::string("Tools"),
-                                    std::string("\\Tools"), std::string("C:Tools")}) {
-    SCOPED_TRACE(folder);
+  for (const std::string folder : {"binary", "", "Tools", "\\Tools", "C:Tools"}) {
     Launcher l;
-    if (folder == "binary") {
-      l.registry.SetValue(kFolderKey, "MSINFO", binary);
-    } else {
-      l.registry.SetString(kFolderKey, "MSINFO", folder);
-    }
-    l.platform.files.insert("\\MSINFO32.EXE");
+    l.registry.SetValue(kFolderKey, "MSINFO", {kErrorSuccess, folder == "binary" ? 3u : kRegSz, folder + '\0'});
     l.platform.files.insert(folder + "\\MSINFO32.EXE");
     l.Run();
-    EXPECT_TRUE(l.platform.lookedUp.empty());
-    EXPECT_TRUE(l.platform.started.empty());
+    EXPECT_TRUE(l.platform.lookedUp.empty()) << folder;
     l.ExpectMessageOnly();
   }
-  Launcher share;
+  Launcher share;  // a full folder
   share.registry.SetString(kFolderKey, "MSINFO", "\\\\server\\tools");
   share.platform.files.insert("\\\\server\\tools\\MSINFO32.EXE");
   share.Run();

@@ -184,18 +184,15 @@ TEST_F(Installer, InstallsPerUserAndUninstallsWithoutATrace) {
   }
 }
 
-// The installer asks for Windows 10 or later, as the program does: where the system records no
-// major version number, as Windows before 10 does not, it installs nothing.
+// Where the system records no major version number, as Windows before 10 does not, the installer
+// installs nothing: the program needs Windows 10 or later.
 TEST_F(Installer, InstallsNothingOnAWindowsOlderThan10) {
-  const wchar_t key[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-  const wchar_t name[] = L"CurrentMajorVersionNumber";
+  const wchar_t key[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", name[] = L"CurrentMajorVersionNumber";
   DWORD major = 0, size = sizeof(major);
-  ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_DWORD, nullptr, &major, &size),
-            ERROR_SUCCESS);
-  ASSERT_EQ(RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, name), ERROR_SUCCESS);
-  const UINT result = Msiexec(L"/i", L"current.msi");
+  ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_DWORD, nullptr, &major, &size), 0);
+  ASSERT_EQ(RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, name), 0);
+  EXPECT_EQ(Msiexec(L"/i", L"current.msi"), static_cast<UINT>(ERROR_INSTALL_FAILURE));
   RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, name, REG_DWORD, &major, sizeof(major));
-  EXPECT_EQ(result, static_cast<UINT>(ERROR_INSTALL_FAILURE));
   EXPECT_TRUE(InstalledEntries().empty());
   EXPECT_FALSE(Exists(InstallFolder()));
 }

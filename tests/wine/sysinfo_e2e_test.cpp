@@ -551,18 +551,13 @@ TEST_F(SysInfoButton, ShowsTheMessageForAFirstValueOfAnotherType) {
   ExpectNothingStarted();
 }
 
-// A second value that names no folder, here one of another type, which leaves the path empty, is
-// no folder: the clock, started from a folder on drive C:, shows the message and never starts the
-// program planted at that drive's root, where the tool's path would lead with an empty folder.
+// A second value of another type names no folder: the clock, started from a folder on C:, shows
+// the message and never starts the program planted at that drive's root (\MSINFO32.EXE).
 TEST_F(SysInfoButton, NeverStartsAProgramFromTheRootOfTheCurrentDrive) {
   ScratchFolder release(L"morv-root");
-  ASSERT_EQ(release.path().rfind(L"C:\\", 0), 0u) << Utf8(release.path());
-  ASSERT_TRUE(release.Copy(MorvTimePath(), L"morvtime.exe"));
-  ASSERT_TRUE(PutStandIn(kDriveRootTool));
-  const std::wstring folder = kEmptyFolder;
-  ASSERT_EQ(SetMachineValue(kFolderKey, kFolderValue, REG_BINARY, folder.c_str(),
-                            static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))),
-            ERROR_SUCCESS);
+  ASSERT_EQ(release.path().rfind(L"C:\\", 0), 0u);
+  ASSERT_TRUE(release.Copy(MorvTimePath(), L"morvtime.exe") && PutStandIn(kDriveRootTool));
+  ASSERT_EQ(SetMachineValue(kFolderKey, kFolderValue, REG_BINARY, L"C:\\", 8), ERROR_SUCCESS);
   OpenAbout(release.path());
   PressSysInfo();
   ExpectMessageOnce();
