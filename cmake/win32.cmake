@@ -15,6 +15,8 @@ endif()
 # pixels (cmake/dpi_aware_tool.manifest).
 function(morv_dpi_aware_tool target)
   target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/dpi_aware_tool.rc)
+  set_property(SOURCE ${PROJECT_SOURCE_DIR}/cmake/dpi_aware_tool.rc APPEND PROPERTY OBJECT_DEPENDS
+               ${PROJECT_SOURCE_DIR}/cmake/dpi_aware_tool.manifest)
   if(MSVC)
     target_link_options(${target} PRIVATE /MANIFEST:NO)  # the resource is the manifest
   endif()
@@ -38,6 +40,10 @@ morv_set_warnings(morv_win32)
 # The Windows executable: the entry, the backend with the forms, and the resources.
 add_executable(morvtime WIN32 platform/win32_main.cpp resources/morvtime.rc)
 target_link_libraries(morvtime PRIVATE morv_win32)
+# The resource compiler's dependencies are found for #include only: the files the script names
+# as resources are made dependencies here, so that a changed manifest or icon is built in.
+set_property(SOURCE resources/morvtime.rc APPEND PROPERTY OBJECT_DEPENDS
+             ${MORV_GENERATED_DIR}/resources/morvtime.manifest ${PROJECT_SOURCE_DIR}/resources/morvtime.ico)
 morv_set_warnings(morvtime)
 
 if(MSVC)
