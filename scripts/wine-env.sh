@@ -1,9 +1,10 @@
 # Shared by the scripts: a private Wine prefix, the Japanese locale and, where needed, a private
-# virtual display with a window manager. The library installs no trap: a caller sources it,
-# installs `trap morv_cleanup EXIT` before it starts anything, and registers its own clean-up
-# with morv_at_exit. morv_cleanup then runs those, ends the prefix's Wine processes and ends the
-# display and window manager that morv_start_display started.
-
+# virtual display with a window manager. Sourcing it starts nothing and installs no trap: a
+# script calls morv_trap_exit before it starts anything and registers its own clean-up with
+# morv_at_exit. At exit, however it comes about, morv_finish runs those, ends the prefix's Wine
+# processes and the display and window manager that morv_start_display started, and nothing stops
+# it halfway. Should the script be killed outright, the display and window manager end with it,
+# and the prefix's wineserver a minute after its last program.
 MORV_ROOT=${MORV_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 MORV_STARTED_PIDS=()
 MORV_AT_EXIT=()
@@ -14,6 +15,19 @@ MORV_PREFIX_IN_USE=0
 
 # morv_at_exit FUNCTION: morv_cleanup calls FUNCTION, the last registered first.
 morv_at_exit() { MORV_AT_EXIT+=("$1"); }
+
+# morv_run PROGRAM ARGUMENT...: runs PROGRAM and waits for it as a child that the script's traps
+# need not wait for (bash runs them only once a program in the foreground has ended); should the
+# script be stopped meanwhile, morv_cleanup ends it.
+MORV_CHILD=""
+morv_run() {
+  "$@" &
+  MORV_CHILD=$! MORV_CHILD_NAME=$1
+  local status=0
+  wait "$MORV_CHILD" || status=$?
+  MORV_CHILD=""
+  return "$status"
+}
 
 # morv_wait_until SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds; fails when it
 # has not succeeded within SECONDS.
@@ -89,8 +103,8 @@ morv_start_xvfb() {
   # Xvfb picks a free display number itself and writes it to the file once it listens, so that
   # runs side by side never race for the same one.
   : >"$files/number"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$files/number" >/dev/null \
-    2>"$files/xvfb.err" &
+  setpriv --pdeathsig KILL Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp \
+    3>"$files/number" >/dev/null 2>"$files/xvfb.err" &
   pid=$!
   MORV_STARTED_PIDS+=("$pid")
   morv_wait_until "$timeout" morv_number_written_or_gone "$files/number" "$pid" || true
@@ -117,7 +131,7 @@ morv_start_window_manager() {
   # openbox writes its messages to its log in the cache folder, not to stderr: a folder of our
   # own, so that they can be shown, and no other run's log is mixed in.
   rm -rf "$files/cache"
-  XDG_CACHE_HOME="$files/cache" openbox >/dev/null 2>"$files/openbox.err" &
+  XDG_CACHE_HOME="$files/cache" setpriv --pdeathsig KILL openbox >/dev/null 2>"$files/openbox.err" &
   pid=$!
   MORV_STARTED_PIDS+=("$pid")
   # Wine needs the window manager in place before its first window (see the engineering guide).
@@ -164,37 +178,81 @@ morv_window_manager_running() {
 }
 morv_window_manager_running_or_gone() { morv_window_manager_running || ! kill -0 "$1" 2>/dev/null; }
 
+# morv_wine_step WHAT SECONDS COMMAND...: one step of preparing or ending a prefix, within
+# SECONDS, saying what it waits for when that takes a while. Its output is kept, and shown with
+# the step's name when it fails or runs out of time: a Wine that hangs would otherwise hang the
+# run before any test's own time limit applies, and one that fails would say nothing.
+morv_wine_step() {
+  local what=$1 seconds=$2 log pid status=0
+  shift 2
+  log=$(mktemp)
+  timeout --kill-after=5 "$seconds" "$@" </dev/null >"$log" 2>&1 &
+  pid=$!
+  morv_wait_for "$pid" "$what" $((seconds + 10)) || true
+  wait "$pid" || status=$?
+  if [ "$status" -ne 0 ]; then
+    if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+      echo "wine-env: $what did not finish within $seconds s ($*)" >&2
+    else
+      echo "wine-env: $what failed with status $status ($*)" >&2
+    fi
+    sed 's/^/  /' "$log" | tail -n 20 >&2
+  fi
+  rm -f "$log"
+  return "$status"
+}
+
+# morv_wait_for PID WHAT SECONDS: waits until the process has ended (a child not yet waited for
+# counts as ended), saying after two seconds that it waits for WHAT; fails after SECONDS.
+morv_wait_for() {
+  local pid=$1 what=$2 tries state
+  for ((tries = 0; tries < $3 * 20; tries++)); do
+    state=$(ps -o stat= -p "$pid" 2>/dev/null) || return 0
+    [ "${state#Z}" = "$state" ] || return 0
+    [ "$tries" -ne 40 ] || echo "wine-env: waiting for $what" >&2
+    sleep 0.05
+  done
+  return 1
+}
+
 # morv_prepare_prefix DPI: creates the prefix once, makes it a Japanese Windows 10 and starts its
 # Wine processes at the screen DPI (morv_restart_prefix).
 morv_prepare_prefix() {
   mkdir -p "$WINEPREFIX"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1 </dev/null
+    morv_wine_step "making the Wine prefix $WINEPREFIX" 300 wineboot -i
   fi
   # The Windows the clock is made for; a fresh Wine 8 prefix says it is Windows 7.
-  wine winecfg -v win10 >/dev/null 2>&1 </dev/null
+  morv_wine_step "setting the Windows version" 120 wine winecfg -v win10
   morv_japanese_desktop
   morv_restart_prefix "$1"
 }
 
 # morv_restart_prefix DPI: ends the prefix's Wine processes and starts them again at this screen
-# DPI, its wineserver detached from our output (so that nothing waits on it). Wine's desktop
-# process takes the DPI and fonts when it starts, as Windows does at sign-in (Wine 8 also gave a
-# new DPI to each program started later; Wine 10 does not), and one left running by wineboot would
-# keep a fresh prefix's 96 DPI. A first quiet Wine call brings up Wine's helper processes, so that
-# none of them inherits (and holds open) the output of a test.
+# DPI, its wineserver detached from our output (so that nothing waits on it) and ending a minute
+# after its last program. Wine's desktop process takes the DPI and fonts when it starts, as
+# Windows does at sign-in (Wine 8 also gave a new DPI to each program started later; Wine 10 does
+# not), and one left running by wineboot would keep a fresh prefix's 96 DPI. A first quiet Wine
+# call brings up Wine's helper processes, so that none of them inherits (and holds open) the
+# output of a test.
 morv_restart_prefix() {
   morv_set_dpi "$1"
-  wineserver -k >/dev/null 2>&1 </dev/null || true
-  wineserver -w >/dev/null 2>&1 </dev/null || true
-  wineserver -p >/dev/null 2>&1 </dev/null || true
+  morv_end_wine 60
+  morv_wine_step "starting the prefix's wineserver" 60 wineserver -p60
   morv_set_dpi "$1"
+}
+
+# morv_end_wine SECONDS: ends the prefix's wineserver and every Wine program it serves, and waits
+# until they are gone.
+morv_end_wine() {
+  morv_wine_step "the Wine programs of $WINEPREFIX to end" "$1" \
+    sh -c 'wineserver -k 2>/dev/null; exec wineserver -w'
 }
 
 # morv_screen_dpi: the DPI the prefix is set to, as a decimal number; nothing when it has none.
 morv_screen_dpi() {
   local value
-  value=$(wine reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null </dev/null |
+  value=$(timeout 60 wine reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null </dev/null |
     awk '$1 == "LogPixels" { print $3 }' | tr -d '\r')
   [ -z "$value" ] || echo $((value))
 }
@@ -204,7 +262,7 @@ morv_screen_dpi() {
 morv_japanese_desktop() {
   local reg="$WINEPREFIX/drive_c/morv-prefix.reg"
   sed 's/$/\r/' "$MORV_ROOT/scripts/wine-prefix.reg" | iconv -f UTF-8 -t UTF-16 >"$reg"
-  wine regedit /S 'C:\morv-prefix.reg' >/dev/null 2>&1 </dev/null
+  morv_wine_step "giving the prefix the project's settings" 120 wine regedit /S 'C:\morv-prefix.reg'
   rm -f "$reg"
   # Wine draws the caption buttons with its Marlett font. Debian's Wine does not find its own
   # fonts folder, so the font goes where Windows keeps it.
@@ -214,18 +272,62 @@ morv_japanese_desktop() {
 }
 
 morv_set_dpi() {
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
-    >/dev/null 2>&1 </dev/null
+  morv_wine_step "setting the screen to $1 DPI" 120 \
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f
 }
 
+# morv_trap_exit: the traps of a script that uses this library. At exit, however it comes about,
+# morv_finish cleans up; Ctrl-C, TERM and HANGUP end the script, and so come to it too.
+morv_trap_exit() {
+  trap morv_finish EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  trap 'exit 129' HUP
+}
+
+# morv_finish: the EXIT trap. Cleans up, and exits with the script's status, or with 1 when the
+# clean-up left something running.
+morv_finish() {
+  local status=$?
+  trap '' INT TERM HUP
+  morv_cleanup || [ "$status" -ne 0 ] || status=1
+  exit "$status"
+}
+
+# morv_cleanup: runs the registered clean-ups, ends the prefix's Wine processes and the display
+# and window manager, saying what it waits for when that takes a while. Nothing interrupts it: a
+# second Ctrl-C would leave processes behind. Fails, naming them, when any could not be ended.
 morv_cleanup() {
-  local i pid
+  local i pid stayed=0 traps
+  traps=$(trap -p INT TERM HUP)
+  trap '' INT TERM HUP
+  if [ -n "$MORV_CHILD" ]; then
+    kill "$MORV_CHILD" >/dev/null 2>&1 || true
+    morv_wait_for "$MORV_CHILD" "${MORV_CHILD_NAME:-the running step} to end" 30 ||
+      kill -KILL "$MORV_CHILD" >/dev/null 2>&1 || true
+    wait "$MORV_CHILD" >/dev/null 2>&1 || true
+    MORV_CHILD=""
+  fi
   for ((i = ${#MORV_AT_EXIT[@]} - 1; i >= 0; i--)); do "${MORV_AT_EXIT[i]}" || true; done
   MORV_AT_EXIT=()
-  if [ "$MORV_PREFIX_IN_USE" = 1 ]; then wineserver -k >/dev/null 2>&1 || true; fi
+  if [ "$MORV_PREFIX_IN_USE" = 1 ]; then morv_end_wine 30 || stayed=1; fi
   for pid in "${MORV_STARTED_PIDS[@]}"; do kill "$pid" >/dev/null 2>&1 || true; done
-  for pid in "${MORV_STARTED_PIDS[@]}"; do wait "$pid" >/dev/null 2>&1 || true; done
+  for pid in "${MORV_STARTED_PIDS[@]}"; do
+    local name
+    name=$(cat "/proc/$pid/comm" 2>/dev/null || echo process)
+    if ! morv_wait_for "$pid" "$name (pid $pid) to end" 10; then
+      kill -KILL "$pid" >/dev/null 2>&1 || true
+      if ! morv_wait_for "$pid" "$name (pid $pid) to end" 5; then
+        echo "wine-env: $name (pid $pid) would not end" >&2
+        stayed=1
+      fi
+    fi
+    wait "$pid" >/dev/null 2>&1 || true
+  done
   MORV_STARTED_PIDS=()
   if [ -n "${MORV_DISPLAY_FILES:-}" ]; then rm -rf "$MORV_DISPLAY_FILES"; fi
   MORV_DISPLAY_FILES=""
+  trap - INT TERM HUP
+  eval "$traps"
+  return "$stayed"
 }
