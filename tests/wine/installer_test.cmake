@@ -3,8 +3,10 @@
 # Then the Installer suite of the Windows test program installs, upgrades and uninstalls them in a
 # private Wine prefix, made afresh so that what they leave behind shows and the other tests' prefix
 # stays as it is, with Wine's menu builder off.
-#   cmake -DBINARY_DIR=... -DSOURCE_DIR=... -DNAME=... -DRUNNER=... -DPROGRAM=...
+#   cmake -DBINARY_DIR=... -DSOURCE_DIR=... -DNAME=... -DRUNNER=... -DTEST_ENV=... -DPROGRAM=...
 #         -P installer_test.cmake
+# TEST_ENV runs a command in the tests' Wine environment (test_env.sh exec), RUNNER a Windows
+# program there.
 set(work "${BINARY_DIR}/tests/installer")
 execute_process(COMMAND ${CMAKE_COMMAND} --build "${BINARY_DIR}"
                         --target installer installer_test_older
@@ -12,12 +14,13 @@ execute_process(COMMAND ${CMAKE_COMMAND} --build "${BINARY_DIR}"
 configure_file("${BINARY_DIR}/${NAME}.msi" "${work}/current.msi" COPYONLY)
 
 set(prefix "${work}/prefix")
-set(ENV{WINEPREFIX} "${prefix}")
-set(ENV{WINEDLLOVERRIDES} "$ENV{WINEDLLOVERRIDES};winemenubuilder.exe=d")
-execute_process(COMMAND wineserver -k OUTPUT_QUIET ERROR_QUIET)
+set(ENV{MORV_TEST_WINEPREFIX} "${prefix}")
+set(ENV{MORV_WINEDLLOVERRIDES} "winemenubuilder.exe=d")
+execute_process(COMMAND ${TEST_ENV} wineserver -k OUTPUT_QUIET ERROR_QUIET)
 file(REMOVE_RECURSE "${prefix}")
 execute_process(
-  COMMAND bash -c "source \"$1/scripts/wine-env.sh\" && morv_prepare_prefix 120" _ "${SOURCE_DIR}"
+  COMMAND ${TEST_ENV} bash -c "source \"$1/scripts/wine-env.sh\" && morv_prepare_prefix 120" _
+          "${SOURCE_DIR}"
   RESULT_VARIABLE result)
 if(result EQUAL 0)
   # The output goes to a file, not to ctest's pipe, which a program the test failed to close would
@@ -28,7 +31,7 @@ if(result EQUAL 0)
   file(READ "${work}/test.log" log)
   message("${log}")
 endif()
-execute_process(COMMAND wineserver -k OUTPUT_QUIET ERROR_QUIET)
+execute_process(COMMAND ${TEST_ENV} wineserver -k OUTPUT_QUIET ERROR_QUIET)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "the installer failed its test (${result}); its prefix is left at ${prefix}")
 endif()

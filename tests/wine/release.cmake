@@ -15,6 +15,7 @@ function(morv_release_test name)
   add_test(NAME ${name}
     COMMAND ${CMAKE_COMMAND} -DBINARY_DIR=${CMAKE_BINARY_DIR} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
             -DNAME=${MORV_RELEASE_NAME} "-DRUNNER=${CMAKE_CROSSCOMPILING_EMULATOR}"
+            "-DTEST_ENV=${MORV_TEST_ENV}"
             -DPROGRAM=$<TARGET_FILE:release_test> ${ARGN}
             -P ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cmake)
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)
