@@ -172,7 +172,14 @@ TEST(DpiChange, KeepsAMaximisedOrMinimisedClockSoAndAResizedClockItsSize) {
   ASSERT_TRUE(WaitUntil([&] {
     return IsZoomed(window) && ClientSize(window).cx > Px(7740, kStartDpi);
   }));
-  Sleep(500);  // the window manager's last word on the size
+  // The window manager's last word on the size: the frame has stayed the same for 300 ms.
+  RECT last = FrameOf(window);
+  DWORD since = GetTickCount();
+  ASSERT_TRUE(WaitUntil([&] {
+    const RECT now = FrameOf(window);
+    if (!EqualRect(&now, &last)) last = now, since = GetTickCount();
+    return GetTickCount() - since >= 300;
+  }));
   const RECT maximised = FrameOf(window);
   SIZE size{};
   EXPECT_EQ(AskScaledSize(window, process, kNewDpi, size), FALSE);

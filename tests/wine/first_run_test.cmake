@@ -42,7 +42,7 @@ run_without_display(run "${SOURCE_DIR}/scripts/run")
 # As scripts/test starts it (without semicolons, which would split the argument).
 run_without_display(display bash -c [[set -euo pipefail
   source scripts/wine-env.sh
-  trap morv_cleanup EXIT
+  morv_trap_exit
   morv_start_display
   xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id']])
 

@@ -12,6 +12,7 @@
 
 #include <sddl.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 #include <winternl.h>
 
 #include <string>
@@ -309,14 +310,26 @@ std::vector<HWND> VisibleChildren(HWND parent, const wchar_t* className) {
   return search.found;
 }
 
+// The message boxes of the process, shown or not yet shown.
 std::vector<HWND> MessageBoxesOf(DWORD processId) {
   std::vector<HWND> boxes;
-  for (HWND box : WindowsTitled(kMessageTitle)) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(box, &owner);
-    if (owner == processId) boxes.push_back(box);
+  for (const TopLevelWindow& w : TopLevelWindows()) {
+    if (w.process == processId && WindowText(w.window) == kMessageTitle) boxes.push_back(w.window);
   }
   return boxes;
+}
+
+// Whether a program the process started still runs (a stand-in records its start, then ends).
+bool HasRunningChildren(DWORD processId) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    found = found || entry.th32ParentProcessID == processId;
+  }
+  CloseHandle(snapshot);
+  return found;
 }
 
 class SysInfoButton : public ::testing::Test {
@@ -385,9 +398,10 @@ class SysInfoButton : public ::testing::Test {
 
     ASSERT_TRUE(ActivateWindow(box));
     PressKey(VK_RETURN);
-    ASSERT_TRUE(WaitGone(box));
-    // No second message follows.
-    Sleep(1500);
+    ASSERT_TRUE(WaitDestroyed(box));
+    // No second message follows: a message sent to the dialog comes back once the button's
+    // handler has returned, or from the modal loop of a second box, which then exists.
+    RoundTrip();
     EXPECT_TRUE(MessageBoxesOf(clock_.process.id()).empty());
     ExpectDialogStillOpen();
   }
@@ -399,8 +413,11 @@ class SysInfoButton : public ::testing::Test {
     if (givenPath.empty()) givenPath = expectedModule;
     std::vector<Start> starts = WaitForStarts();
     ASSERT_FALSE(starts.empty()) << "the tool did not start";
-    // Nothing else follows: no second start and no message.
-    Sleep(1500);
+    // Nothing else follows: no second start and no message. Once the button's handler has
+    // returned, every program it started has been created, and has recorded its start once it
+    // has ended.
+    RoundTrip();
+    ASSERT_TRUE(WaitUntil([&] { return !HasRunningChildren(clock_.process.id()); }));
     starts = ReadStarts();
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_TRUE(SamePath(starts[0].module, expectedModule))
@@ -412,6 +429,12 @@ class SysInfoButton : public ::testing::Test {
     EXPECT_EQ(starts[0].show, static_cast<DWORD>(SW_SHOWNORMAL));
     EXPECT_TRUE(MessageBoxesOf(clock_.process.id()).empty());
     ExpectDialogStillOpen();
+  }
+
+  // A message sent through the clock's dialog and back: the clock has handled what came before.
+  void RoundTrip() {
+    DWORD_PTR result = 0;
+    ASSERT_NE(SendMessageTimeoutW(about_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result), 0);
   }
 
   void ExpectNothingStarted() {
