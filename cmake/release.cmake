@@ -6,14 +6,36 @@
 # the same commit gives the same bytes (scripts/release --check compares two builds).
 
 # An installed MorvTime: the program and, beside it, the read-me that its read-me command opens
-# from the current directory. The zip adds the README and the licence.
+# from the current directory, the licence and the notices of what is linked into the program.
+# The zip adds the README.
 set(MORV_PROGRAM $<TARGET_FILE:morvtime>)
-set(MORV_PROGRAM_FILES ${MORV_PROGRAM} ${PROJECT_SOURCE_DIR}/resources/Morvyomi.txt)
-set(MORV_ZIP_FILES ${MORV_PROGRAM_FILES} ${PROJECT_SOURCE_DIR}/README.md
-                   ${PROJECT_SOURCE_DIR}/LICENSE)
+set(MORV_NOTICES ${CMAKE_BINARY_DIR}/NOTICES.txt)
+set(MORV_PROGRAM_FILES ${MORV_PROGRAM} ${PROJECT_SOURCE_DIR}/resources/Morvyomi.txt
+                       ${PROJECT_SOURCE_DIR}/LICENSE)
 set(MORV_RELEASE_NAME MorvTime-${PROJECT_VERSION}-win64)
 
 include(${PROJECT_SOURCE_DIR}/installer/installer.cmake)
+
+# The notices (NOTICES.txt: an 8.3 name, which an MSI may hold without a short name), made from
+# the link map by release/notices.py with the toolchain's own copyright files, and the linked
+# components for the bill of materials. They need Debian's package database
+# and the MinGW linker's map: where either is missing (MSVC, or MinGW on Windows) the packages
+# carry no notices file.
+set(MORV_COMPONENTS ${CMAKE_BINARY_DIR}/linked-components.json)
+find_program(MORV_DPKG_QUERY dpkg-query)
+if(NOT MSVC AND MORV_DPKG_QUERY AND MORV_SYSTEM_PYTHON)
+  add_custom_command(OUTPUT ${MORV_NOTICES} ${MORV_COMPONENTS}
+    COMMAND ${MORV_SYSTEM_PYTHON} ${PROJECT_SOURCE_DIR}/release/notices.py
+            ${CMAKE_BINARY_DIR}/morvtime.map ${MORV_NOTICES} ${MORV_COMPONENTS}
+    DEPENDS morvtime ${PROJECT_SOURCE_DIR}/release/notices.py
+    COMMENT "Writing the notices of what is linked into morvtime.exe"
+    VERBATIM)
+  add_custom_target(notices DEPENDS ${MORV_NOTICES} ${MORV_COMPONENTS})
+  list(APPEND MORV_PROGRAM_FILES ${MORV_NOTICES})
+else()
+  message(STATUS "No notices file: it is made from a MinGW link map with Debian's dpkg-query")
+endif()
+set(MORV_ZIP_FILES ${MORV_PROGRAM_FILES} ${PROJECT_SOURCE_DIR}/README.md)
 
 # The zip's writer, cmake/make_zip.py, needs Python 3's standard library only. The distribution's
 # Python, which installer.cmake looks for and scripts/setup installs, comes first: every machine
@@ -53,9 +75,30 @@ add_custom_target(zip
   COMMENT "Making ${MORV_RELEASE_NAME}.zip"
   VERBATIM)
 add_dependencies(zip morvtime)
+if(TARGET notices)
+  add_dependencies(zip notices)
+endif()
 
 if(MORV_CAN_BUILD_INSTALLER)
   morv_add_installer(installer VERSION ${PROJECT_VERSION}
                      OUTPUT ${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.msi
                      FILES ${MORV_PROGRAM_FILES})
+  if(TARGET notices)
+    add_dependencies(installer notices)
+  endif()
+endif()
+
+# The bill of materials (release/spdx.py): the sources, the linked components and the program,
+# zip and MSI as they are now. It builds none of them, so that scripts/release can write it after
+# signing them: cmake --build --preset windows --target zip installer bill_of_materials
+if(TARGET notices AND TARGET installer)
+  add_custom_target(bill_of_materials
+    COMMAND ${MORV_SYSTEM_PYTHON} ${PROJECT_SOURCE_DIR}/release/spdx.py
+            ${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.spdx.json ${PROJECT_NAME} ${PROJECT_VERSION}
+            ${PROJECT_SOURCE_DIR} ${MORV_COMPONENTS}
+            ${PROJECT_SOURCE_DIR}/release/linked_licences.txt ${MORV_PROGRAM}
+            ${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.zip ${CMAKE_BINARY_DIR}/${MORV_RELEASE_NAME}.msi
+    DEPENDS ${MORV_COMPONENTS}
+    COMMENT "Writing ${MORV_RELEASE_NAME}.spdx.json"
+    VERBATIM)
 endif()

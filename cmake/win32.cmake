@@ -66,6 +66,9 @@ else()
   # Reproducible: no link time in the PE header, so that the same sources give the same bytes
   # (the header's checksum, computed over the file, then follows).
   target_link_options(morvtime PRIVATE -Wl,--no-insert-timestamp)
+  # The link map names every archive member and object the linker took: the release's notices
+  # and bill of materials are made from it (cmake/release.cmake).
+  target_link_options(morvtime PRIVATE -Wl,-Map=${CMAKE_BINARY_DIR}/morvtime.map)
   set_property(SOURCE resources/morvtime.rc APPEND PROPERTY COMPILE_OPTIONS -c 65001)
 endif()
 

@@ -23,11 +23,14 @@ endfunction()
 
 morv_release_test(release_zip_test -DCONFIG=$<CONFIG> -DZIP_SETTINGS=${MORV_ZIP_SETTINGS})
 if(TARGET installer)
-  # The older build the installer test upgrades from: a lower version that installs the licence too.
+  # The older build the installer test upgrades from: a lower version that installs the README too.
   morv_add_installer(installer_test_older VERSION 0.1.0
                      OUTPUT ${CMAKE_BINARY_DIR}/tests/installer/older.msi
-                     FILES ${MORV_PROGRAM_FILES} ${PROJECT_SOURCE_DIR}/LICENSE)
+                     FILES ${MORV_PROGRAM_FILES} ${PROJECT_SOURCE_DIR}/README.md)
   morv_release_test(installer_test)
+  if(TARGET bill_of_materials)
+    morv_release_test(bill_of_materials_test -DPYTHON=${MORV_SYSTEM_PYTHON})
+  endif()
   find_program(MORV_OSSLSIGNCODE osslsigncode)
   find_program(MORV_OPENSSL openssl)
   if(MORV_OSSLSIGNCODE AND MORV_OPENSSL)

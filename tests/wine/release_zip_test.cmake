@@ -1,6 +1,6 @@
 # The release zip as a user gets it: made by the build's zip target, unpacked, checked to hold
-# exactly the program, its read-me, the README and the licence (the program the very one just
-# built), in name order, dated with the source date and with no owner, the same when another user
+# exactly the program, its read-me, the README, the licence and the notices (the program the very
+# one just built), in name order, dated with the source date and with no owner, the same when another user
 # makes it; and then the clock is started from the unpacked folder by a Windows test program.
 #   cmake -DBINARY_DIR=... -DSOURCE_DIR=... -DCONFIG=... -DNAME=... -DRUNNER=... -DPROGRAM=...
 #         -DZIP_SETTINGS=... -P release_zip_test.cmake
@@ -25,7 +25,8 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf "${zip}" OUTPUT_VARIABLE list
                 COMMAND_ERROR_IS_FATAL ANY)
 string(STRIP "${listing}" listing)
 string(REPLACE "\n" ";" entries "${listing}")
-set(expected "${NAME}/LICENSE" "${NAME}/Morvyomi.txt" "${NAME}/README.md" "${NAME}/morvtime.exe")
+set(expected "${NAME}/LICENSE" "${NAME}/Morvyomi.txt" "${NAME}/NOTICES.txt" "${NAME}/README.md"
+             "${NAME}/morvtime.exe")
 if(NOT entries STREQUAL expected)
   message(FATAL_ERROR "the zip holds, in this order:\n  ${entries}\nexpected:\n  ${expected}")
 endif()
@@ -36,12 +37,14 @@ if(CONFIG AND EXISTS "${BINARY_DIR}/${CONFIG}/morvtime.exe")
   set(built "${BINARY_DIR}/${CONFIG}/morvtime.exe")
 endif()
 morv_source_date_epoch(epoch "${SOURCE_DIR}")
-foreach(file morvtime.exe Morvyomi.txt README.md LICENSE)
+foreach(file morvtime.exe Morvyomi.txt README.md LICENSE NOTICES.txt)
   set(source "${SOURCE_DIR}/${file}")
   if(file STREQUAL "Morvyomi.txt")
     set(source "${SOURCE_DIR}/resources/${file}")
   elseif(file STREQUAL "morvtime.exe")
     set(source "${built}")
+  elseif(file STREQUAL "NOTICES.txt")
+    set(source "${BINARY_DIR}/${file}")
   endif()
   file(SHA256 "${source}" source_hash)
   file(SHA256 "${work}/unpacked/${NAME}/${file}" packed_hash)
