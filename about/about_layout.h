@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The About dialog's texts and geometry, in twips from the client area's top-left corner.
 // Controls are listed in their tab order.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 #include "about/frmAbout.h"
 
 #include "about/about_layout.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The About dialog: icon, title, version, two notice lines, OK and a button that starts the
 // system information tool. Modeless and ownerless; at most one exists, loaded afresh each time
 // it is shown after being closed.

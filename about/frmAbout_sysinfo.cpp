@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The About dialog's system information launcher: find the tool through the registry, start
 // it, or tell the user it cannot be used.
 #include <algorithm>

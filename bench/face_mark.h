@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The mark that tells the start-up benchmark a first face has been painted: the middle of the
 // clock's first diagonal, in twips from the client area's top-left corner. The clock draws it
 // as part of its face; the floor paints a small square there and nothing else.

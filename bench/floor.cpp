@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The floor: the least a program with the clock's window and timer can cost. It has what the
 // clock cannot do without and nothing more: a window with the clock's client area at the
 // window's DPI, a menu bar with the same two command items (choosing them does nothing), and the

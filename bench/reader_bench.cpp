@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // A screen reader's one request, for the memory benchmark: asks the window with the given
 // caption for its client area's accessible object, as a reader does when it lands on it, and
 // reads its role, name and value. Prints "value TEXT" (UTF-8); exits non-zero when the window or

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 """Renders bench/results.md from the raw figures that scripts/bench writes.
 
     python3 bench/report.py RAW_FOLDER [--output FILE] [--summary]
@@ -256,6 +258,9 @@ def introduction(f):
     elapsed = int(run["ended"]) - int(run["began"])
     timer_ms = f.raw.tick["timer_ms"]
     return [
+        "<!-- SPDX-" "FileCopyrightText: 2026 MorvTime Developers -->",
+        "<!-- SPDX-" "License-Identifier: MIT -->",
+        "",
         "# Benchmark results",
         "",
         f"Measured by `scripts/bench` on {utc(run['ended']):%Y-%m-%d %H:%M} UTC (the run took "

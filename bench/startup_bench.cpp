@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Start-up benchmark driver, run under Wine (or on Windows): how long a program takes from
 // process creation to its first painted face.
 //

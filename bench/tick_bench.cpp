@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Per-tick cost of the clock on the fake platform: runs the clock's 200 ms timer over simulated
 // time and reports, for every tick, how many sides changed and how many repaint requests the
 // window received. Run under callgrind with --toggle-collect on Form1::Timer1_Timer to count

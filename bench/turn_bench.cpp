@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // How late the clock's face turns, run under Wine (or on Windows) beside a running clock:
 //
 //   turn_bench CAPTION DPI SECONDS

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The clock window: six square glyphs showing the time of day in hexadecimal, two colons, a
 // 200 ms timer that keeps them current, and a menu bar with the read-me and About commands.
 #pragma once

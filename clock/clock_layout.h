@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The clock window's geometry, in twips from the client area's top-left corner. Every figure is
 // a multiple of 12 twips, so at 120 DPI (12 twips a pixel) every line falls on whole pixels.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 #include "clock/program.h"
 
 #include "about/frmAbout.h"

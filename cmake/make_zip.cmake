@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # Makes a release zip: FILES in one folder FOLDER, the same bytes for the same files whenever and
 # wherever it is made: the entries in name order, every time in them the source date, the same
 # permissions for every file, and no owner, so that it does not depend on who makes it either

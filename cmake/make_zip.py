@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 """Writes a zip whose bytes depend only on the files and the time given: the entries in the order
 given, each dated UNIX-TIME, with the same Unix permissions (rw-r--r--), deflated, and with no
 owner (CMake's own writer records the builder's user and group ids in every entry).

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # Cross-compiles for 64-bit Windows with MinGW-w64 (posix threads) and runs the resulting
 # test programs under Wine.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # The release, made from this build's files:
 #   cmake --build --preset windows --target zip         MorvTime-<version>-win64.zip
 #   cmake --build --preset windows --target installer   MorvTime-<version>-win64.msi (needs wixl)

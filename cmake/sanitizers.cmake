@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # AddressSanitizer and UndefinedBehaviorSanitizer for the Linux debug build, so that the unit
 # tests catch a read past a buffer, a use after free or a leak instead of passing by luck.
 # GCC and Clang only; never for Windows builds, whose tests run the real executable under Wine.

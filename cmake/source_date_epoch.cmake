@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # morv_source_date_epoch(OUT SOURCE_DIR): the time, in seconds since 1970, that every file of a
 # release carries, so that a release does not depend on when it was built: SOURCE_DATE_EPOCH when
 # it is set (scripts/release sets it), else the time of the commit the sources come from, else

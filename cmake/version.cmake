@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # The release's identity, derived from project(VERSION) and written where the build needs it:
 # the header that the program and the version resource read, and the manifest. Everything else
 # (the zip's and the installer's names and versions) takes the same CMake variables.

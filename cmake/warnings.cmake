@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # One warning policy for every target: strict, and an error, on every compiler.
 function(morv_set_warnings target)
   if(MSVC)

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # Windows: the settings every Windows target shares, the Win32 backend and the program.
 
 # Every Windows target (the program, the benchmark programs, the test programs and the libraries

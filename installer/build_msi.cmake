@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # Builds MorvTime's per-user MSI from morvtime.wxs.in with wixl, reproducibly.
 #   cmake -DNAME=<product> -DVERSION=<x.y.z> -DPUBLISHER=<name> -DUPGRADE_CODE=<uuid>
 #         -DPROGRAM=<exe> -DFILES=<exe;...> -DICON=<ico> -DOUTPUT=<msi> -DSOURCE_DIR=<sources>

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # The MSI installer, built on Linux with wixl (scripts/setup installs it and the rest). Where the
 # tools are missing the build has no installer target, and says so.
 find_program(MORV_WIXL wixl)

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 """Writes the summary fields of an MSI that wixl cannot take from the WiX source: the package
 code (wixl draws one at random), the creation and save times (wixl takes the clock's) and the
 template's language (wixl always writes 1033). With libmsi, the library wixl writes with, through

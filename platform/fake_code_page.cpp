@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 #include "platform/fake_code_page.h"
 
 #ifdef _WIN32

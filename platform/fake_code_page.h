@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Code page 932 (the ANSI code page of a Japanese Windows) to UTF-8, for the fake platform, so
 // that the unit tests see what a Japanese system would give the program, whatever the machine.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // A platform without a window system, for unit tests. It keeps the state a real backend would
 // show (every window, line, label, button, menu command and timer), records what the program
 // asked of the system, and lets a test raise the events a user or the clock would.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // How large a label's text may be drawn so that it fits its label. A backend measures, this
 // decides: the dialog's message font when the text fits in it; else the face a standard dialog
 // uses (which each Windows maps to a face of its own language) at the same size; else the

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The thin layer between MorvTime's forms and the window system.
 //
 // Forms speak in their own terms: window contents are placed in twips (1/1440 inch) from the

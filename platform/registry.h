@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The registry as the program reads it: advapi32's ANSI calls, reduced to the three it makes.
 // Each returns a Windows error code, 0 for success, as the system call does; how the program
 // reads a value (its buffer, the value types it knows, what a failure means) is the reading

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Where a clock's periodic ticks fall: just after the marks of the local time, the multiples of
 // the interval into each second (hh:mm:ss.000, .200, .400, ... for 200 ms). One tick then comes
 // as each second begins, and a face that shows seconds turns with the second, not up to an

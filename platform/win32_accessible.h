@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // A window's client area for screen readers: one Microsoft Active Accessibility object
 // (IAccessible) with the role, name, value and description the program describes it by, served
 // through WM_GETOBJECT. Nothing of it costs anything until a reader asks: the accessibility and

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // A window's child controls over Win32: labels, buttons and the icon picture, which are real
 // controls so that the keyboard and screen readers reach them. The set creates them, lays them
 // out at the window's DPI, gives each its font (a label's fitted to its text) and its colours,

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // DPI awareness and DPI-dependent resources: the fonts at a DPI, and a label's font that fits
 // its text. The calls that came with later versions of Windows 10 (1607, 1703) are looked up at
 // run time, so that the program also starts on the first ones, at the system DPI.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Functions looked up in a loaded library at run time rather than imported: for calls that newer
 // systems have and older ones lack, and for libraries loaded only once they are needed.
 #pragma once

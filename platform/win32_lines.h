@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // A window's lines and the painting of its client area. Lines are kept in twips and drawn at the
 // window's DPI: horizontal and vertical ones as solid rectangles, slanted ones with a wide pen,
 // on the button face, through a memory bitmap so that a changing line never flickers.

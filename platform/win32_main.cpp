@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The program's entry: prepares the process, then hands over to the clock.
 #include <windows.h>
 

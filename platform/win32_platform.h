@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The platform over Win32: windows, the message loop, the clock, process start, message boxes,
 // the file test and the registry.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Text conversions between the forms' UTF-8 and Windows' UTF-16 and ANSI code page.
 #pragma once
 

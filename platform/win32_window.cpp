@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 #include "platform/win32_window.h"
 
 #include "platform/tick_marks.h"

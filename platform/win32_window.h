@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // A top-level window over Win32: the clock's resizable main window or a fixed dialog. Contents
 // are kept in twips and laid out in pixels at the window's DPI, again whenever the DPI changes
 // (win32_window_scale.h). Lines are painted by the window itself (win32_lines.h); labels, buttons

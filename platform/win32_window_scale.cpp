@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 #include "platform/win32_window_scale.h"
 
 #include "platform/win32_dpi.h"

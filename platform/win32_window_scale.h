@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // What a window does when its scale changes: the DPI it is laid out for, its client area at the
 // design size, the icons loaded for that DPI, a maximised or minimised window kept so through a
 // scale change, and a dialog placed again when its first placement changed its scale.

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 """Writes the third-party notices of a program linked with the MinGW-w64 toolchain, from what the
 linker actually put into it, and the list of those components for the bill of materials.
 

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 """Writes morvtime.ico: one 32x32 image, 16 colours, with a transparency mask.
 
 The picture is an X of two black strokes joining opposite corners, with a one-pixel

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 /* Resource ids shared by the resource script and the program. Plain definitions, so that the
    resource compiler can read this file too. */
 #ifndef MORV_RESOURCES_RESOURCE_IDS_H

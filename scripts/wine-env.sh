@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # Shared by the scripts: a private Wine prefix, the Japanese locale and, where needed, a private
 # virtual display with a window manager. Sourcing it starts nothing and installs no trap: a
 # script calls morv_trap_exit before it starts anything and registers its own clean-up with

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The About dialog over the fake platform: its contents, loading and unloading.
 #include <gtest/gtest.h>
 

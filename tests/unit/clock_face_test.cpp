@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The clock's face: decoding hexadecimal digits and showing the time on every tick.
 #include <gtest/gtest.h>
 

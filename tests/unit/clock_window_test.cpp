@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The clock window as created: its properties, its lines before the first tick, its menu and
 // commands, and the program's lifetime.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The font a label's text is drawn in, over made-up metrics where the message font's line is
 // taller than the label, as on a Japanese Windows.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Start-up when the system refuses the clock its window, its timer or a drawing resource: the
 // program says so once and ends with a failure status, and leaves no window behind.
 #include <gtest/gtest.h>

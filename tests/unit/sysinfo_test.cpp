@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The system information launcher over a fake registry, file system and process start.
 #include <gtest/gtest.h>
 

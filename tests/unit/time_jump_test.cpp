@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The clock when the time it reads jumps: set forward or back by hours, across midnight, and
 // across daylight-saving changes, where a local hour is skipped or repeated. Whatever the jump,
 // the face shows the local time read at the latest tick, read back from the lines alone. And

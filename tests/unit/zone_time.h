@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Local time in a time zone with daylight saving, turned from universal time by the system's
 // own rules, as the clock's local time is: a POSIX TZ rule on Linux, the same rule as time zone
 // information on Windows. Neither needs a time zone database.

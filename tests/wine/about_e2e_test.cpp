@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The About dialog and the two menu commands of the real morvtime.exe under Wine at 120 DPI,
 // driven as a user drives them: through the menu bar, the keyboard and the mouse.
 #include <gtest/gtest.h>

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # Runs a test program at another screen DPI in the test prefix, and puts the prefix back at its own
 # DPI afterwards, whatever the outcome. Wine takes the DPI when its desktop process starts, as
 # Windows does at sign-in, so the prefix's Wine processes are started again around the test: run

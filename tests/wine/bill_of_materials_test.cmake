@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # The bill of materials of a release made from this build: the zip and the MSI built, the SPDX
 # document written over them and the program (the bill_of_materials target, as scripts/release
 # does), then read back and checked against them, the notices and the link map by check_spdx.py,

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 """Reads a release's bill of materials back, as its users' tools would, with no code of its writer,
 and checks it against the release: the fields SPDX 2.3 requires; every element that a
 relationship names exists; every licence expression is valid SPDX (Debian's

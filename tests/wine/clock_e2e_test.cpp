@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The real clock window under Wine: its size at the screen's DPI, the time it shows, read back
 // from its pixels alone, and what a screen reader in another process hears of it.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Checks of the clock's face for the end-to-end tests, on the face reader of clock_face_pixels.h
 // (which stays free of the test framework, for the benchmarks).
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The clock face as pixels, for tests that look at the real window: where each stroke of the
 // face falls at a given DPI, worked out here from the face's layout in twips (independently of
 // the program's own layout table), the time read back from a captured client area, and a

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // clock_probe.dll: the probes that the end-to-end tests run inside the clock's process (see
 // clock_probe.h).
 #include "clock_probe.h"

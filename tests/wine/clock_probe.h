@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // clock_probe.dll: loaded into a running morvtime.exe by the end-to-end tests, to look at or
 // change what only the clock's own process can. Under Wine an icon or a font lives in the
 // process that made it (another process can neither draw it nor read it), and system colours

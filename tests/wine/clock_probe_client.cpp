@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 #include "clock_probe_client.h"
 
 #include <psapi.h>  // after <windows.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Runs the probes of clock_probe.dll inside a running clock (see clock_probe.h).
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // A 32-bit top-down DIB section selected into a memory device context of its own: something to
 // draw on, or to copy a window's pixels into, whose pixels are then read straight from memory.
 // Header-only, so that clock_probe.dll, which runs inside the clock's process, can use it without

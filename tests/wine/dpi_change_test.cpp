@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Moving to a monitor of another DPI: the system asks each window for its size at the new DPI
 // (WM_GETDPISCALEDSIZE), then sends WM_DPICHANGED with the new DPI and a suggested window
 // rectangle. Both windows answer with their design client area's frame, take the rectangle and

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Pixels for end-to-end tests: a window's client area as it shows on the screen, texts drawn
 // here as the dialog's controls draw them, and where the ink of either lies, to compare the two.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Support for end-to-end tests that run under Wine (or on Windows) against the real
 // morvtime.exe: start it, find its windows, read their pixels, drive it, and end it.
 #pragma once

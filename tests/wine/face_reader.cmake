@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # The end-to-end tests' face reader: a window's client area read back, the clock's face decoded
 # from it, and the window and process helpers it stands on. Free of the test framework, so that
 # the benchmark of how late the face turns (bench/) reads the face exactly as the tests do.

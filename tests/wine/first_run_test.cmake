@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # A first ./scripts/run without a display, where Xvfb and openbox each end at once on their first
 # start (as openbox has been seen to on a machine that has just installed it): the run notes the
 # retries, comes up and saves a screenshot, and so does the display start of scripts/test. Then the

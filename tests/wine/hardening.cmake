@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # Hardening tests: the executable's PE header, and files planted next to the clock that must
 # not run in its place. Included from tests/wine/CMakeLists.txt.
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Support for the hardening tests: a scratch folder to plant files in, and what another
 // process was started with and has loaded.
 #pragma once

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # The installer: this version's MSI (the installer target) and an older build's
 # (installer_test_older: a lower version that installs the licence too), put under tests/installer.
 # Then the Installer suite of the Windows test program installs, upgrades and uninstalls them in a

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Stands in for the system information tool in the end-to-end tests: records how it was
 // started and exits. The tests copy it to wherever the registry is to point (and to where a
 // planted program would sit), then read the records back.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The executable as the Windows loader sees it: a 64-bit GUI image that asks for ASLR with
 // high-entropy addresses and for DEP, keeps the relocations that ASLR needs, and imports only
 // libraries of the operating system.

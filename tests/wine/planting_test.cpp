@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Files planted next to the clock must not run in its place. The clock's folder (which, started
 // from the release zip, is also the current directory that holds the read-me) gets a library
 // named like a system library and a program named like the system text editor; the clock

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The program's texts as a user sees them, written out here rather than taken from the program,
 // so that a changed caption or message fails the end-to-end tests.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // read_face: the time that the clock's face shows in a picture of the clock window with its frame
 // (a BMP file), read with the end-to-end tests' face reader, pixel by pixel. scripts/run tells
 // the time on its screenshot with it.

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # Release tests: the zip, the installer and the signed program as a user gets them, the
 # reproducible build, and a first ./scripts/run. Included from tests/wine/CMakeLists.txt.
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The release as a user gets it: the clock started from the unpacked zip, from the Start-menu
 // shortcut that the installer made, and signed; and the screenshot of a first ./scripts/run. A
 // CMake script beside this file makes each package and then runs one suite of this program:

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # The release zip as a user gets it: made by the build's zip target, unpacked, checked to hold
 # exactly the program, its read-me, the README, the licence and the notices (the program the very
 # one just built), in name order, dated with the source date and with no owner, the same when another user

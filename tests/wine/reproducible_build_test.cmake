@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # Reproducible: the program compiled and linked again from a copy of the sources in another folder
 # (a path of another length), with the same toolchain and build type, is the same file byte for
 # byte as this build's: no link time and no source path end up in it.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // morvtime.exe's resources as Windows reads them: the version resource and the program icon,
 // and the icon the running clock window carries.
 #include <gtest/gtest.h>

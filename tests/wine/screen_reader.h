@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // A stand-in screen reader for the end-to-end tests: one accessible object of a window, as
 // Microsoft Active Accessibility gives it to a reader (across processes, or in this one).
 // Header-only; a test program that includes it links oleacc, ole32 and oleaut32.

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # Signing as scripts/release does it: a throwaway self-signed code-signing certificate, made here
 # with openssl, signs copies of the program and of the installer through scripts/sign. Both
 # signatures verify against that certificate, signing again a second later gives the same bytes

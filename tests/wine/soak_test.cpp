@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Endurance: the real clock runs while a driver uses it as a user would, with the keyboard,
 // over and over: opens and closes the About dialog (Esc, Enter, Alt+F4), starts the read-me
 // command and the system information button, and closes whatever they open. The clock's GDI

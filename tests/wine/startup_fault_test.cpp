@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Faults in the real Win32 backend: this program links the clock and its Win32 platform, and
 // makes the system refuse a window, a timer, a pen, a control or a font by replacing those
 // functions in its own import table. At start-up the program must show its one message box

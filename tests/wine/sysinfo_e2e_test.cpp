@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The About dialog's system information button in the real executable, against the real
 // registry of the test prefix. A stand-in tool (msinfo_standin.exe) is copied to where the
 // registry points and records every start; the message box is read back from the screen.

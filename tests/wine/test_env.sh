@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 MorvTime Developers
+# SPDX-License-Identifier: MIT
 # The Wine environment of a build's tests: a prefix of the build's own (BUILD/wine-test, a
 # Japanese Windows 10 at 120 DPI), a private virtual display with a window manager, and the
 # Japanese locale. Every Windows test program and test script of the build runs in it, whatever

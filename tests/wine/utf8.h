@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // UTF-8 text (as the program's sources and layout tables hold it, and as the stand-in tool
 // records its starts) to and from UTF-16. Header-only, so that the stand-in programs can use it
 // without the rest of the test support.

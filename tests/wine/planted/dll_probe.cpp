@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // The control for the library-planting test: a program that, unlike the clock, keeps the
 // default library search, loads the library by name like a system library would, and waits
 // to be looked at. Where its copy came from shows that the test can tell a planted library.

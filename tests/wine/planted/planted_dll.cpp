@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Stands in for a system library planted in the program's folder under a system library's
 // name. If its code ever runs, it leaves dll-ran.txt beside itself.
 #include <windows.h>

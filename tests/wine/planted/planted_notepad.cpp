@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 MorvTime Developers
+// SPDX-License-Identifier: MIT
 // Stands in for a "notepad.exe" that someone planted next to the read-me. If it ever runs, it
 // leaves its command line in notepad-ran.txt beside itself, which the test looks for.
 #include <windows.h>
