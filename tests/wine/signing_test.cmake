@@ -1,43 +1,114 @@
 # SPDX-FileCopyrightText: 2026 MorvTime Developers
 # SPDX-License-Identifier: MIT
-# Signing as scripts/release does it: a throwaway self-signed code-signing certificate, made here
-# with openssl, signs copies of the program and of the installer through scripts/sign. Both
-# signatures verify against that certificate, signing again a second later gives the same bytes
-# (no time stamp, the source date as the signing time), and the signed clock still starts and
-# works under Wine (the SignedProgram suite of the Windows test program).
+# Signing as scripts/release does it, with throwaway certificates made here with openssl: a test
+# certificate authority, a code-signing certificate whose key is kept in a SoftHSM token, and a
+# time-stamping authority (openssl ts behind a loopback HTTP server, tsa_server.py). Through
+# scripts/sign, the key in the token signs copies of the program and of the installer with time
+# stamps; both verify, time stamp and all, and the signed clock starts and works under Wine (the
+# SignedProgram suite). Each signature, moved onto an unsigned copy, gives the same bytes, which
+# scripts/release --check relies on. A PKCS#12 file with an empty password signs too, and signing
+# again a second later gives the same bytes (no time stamp, the source date as signing time).
 #   cmake -DBINARY_DIR=... -DSOURCE_DIR=... -DNAME=... -DRUNNER=... -DPROGRAM=...
 #         -P signing_test.cmake
 set(work "${BINARY_DIR}/tests/signing")
 file(REMOVE_RECURSE "${work}")
-file(MAKE_DIRECTORY "${work}")
+file(MAKE_DIRECTORY "${work}/tokens")
 function(run)
-  execute_process(COMMAND ${ARGN} WORKING_DIRECTORY "${work}" OUTPUT_QUIET
-                  COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND ${ARGN} WORKING_DIRECTORY "${work}" OUTPUT_VARIABLE output
+                  ERROR_VARIABLE output RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${ARGN} failed (${result}):\n${output}")
+  endif()
+  set(output "${output}" PARENT_SCOPE)
 endfunction()
-
 run(${CMAKE_COMMAND} --build "${BINARY_DIR}" --target installer)
-run(openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout key.pem -out certificate.pem
-    -subj "/CN=MorvTime test signer" -addext "extendedKeyUsage=codeSigning")
-run(openssl pkcs12 -export -inkey key.pem -in certificate.pem -out signer.pfx
-    -passout pass:throwaway)
-set(ENV{MORV_SIGN_PFX} "${work}/signer.pfx")
-set(ENV{MORV_SIGN_PASSWORD} throwaway)
 
+# The authority, the signer and the time-stamping authority.
+file(WRITE "${work}/extensions.cnf" "[signer]\nextendedKeyUsage = codeSigning\n"
+     "[tsa]\nextendedKeyUsage = critical,timeStamping\n")
+run(openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout ca.key -out ca.pem
+    -subj "/CN=MorvTime test authority")
+foreach(who signer tsa)
+  run(openssl req -newkey rsa:2048 -nodes -keyout ${who}.key -out ${who}.csr
+      -subj "/CN=MorvTime test ${who}")
+  run(openssl x509 -req -in ${who}.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2
+      -extfile extensions.cnf -extensions ${who} -out ${who}.pem)
+endforeach()
+file(READ "${work}/signer.pem" signer)
+file(READ "${work}/ca.pem" authority)
+file(WRITE "${work}/chain.pem" "${signer}${authority}")
+
+# The signer's key goes into a token, as a certificate authority issues it today.
+file(WRITE "${work}/softhsm2.conf" "directories.tokendir = ${work}/tokens\n")
+set(ENV{SOFTHSM2_CONF} "${work}/softhsm2.conf")
+run(openssl pkcs8 -topk8 -nocrypt -in signer.key -out signer.pk8)
+run(softhsm2-util --init-token --free --label morvtime --so-pin 87654321 --pin 4321)
+run(softhsm2-util --import signer.pk8 --token morvtime --label signer --id 01 --pin 4321)
+file(REMOVE "${work}/signer.key" "${work}/signer.pk8")
+
+file(WRITE "${work}/tsa.cnf" "[tsa]\ndefault_tsa = authority\n[authority]\n"
+     "serial = ${work}/tsa.serial\nsigner_cert = ${work}/tsa.pem\nsigner_key = ${work}/tsa.key\n"
+     "certs = ${work}/ca.pem\nsigner_digest = sha256\ndefault_policy = 1.2.3.4.1\n"
+     "digests = sha1, sha256, sha512\ness_cert_id_alg = sha256\n")
+file(WRITE "${work}/tsa.serial" "01\n")
+run(sh -c "python3 '${SOURCE_DIR}/tests/wine/tsa_server.py' tsa.cnf 120 >tsa.port 2>tsa.log &
+           echo $! >tsa.pid")
+foreach(wait RANGE 50)
+  file(READ "${work}/tsa.port" port)
+  string(STRIP "${port}" port)
+  if(port)
+    break()
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} -E sleep 0.1)
+endforeach()
+
+set(ENV{MORV_SIGN_PKCS11_MODULE} /usr/lib/softhsm/libsofthsm2.so)
+set(ENV{MORV_SIGN_KEY} "pkcs11:token=morvtime;object=signer;type=private")
+set(ENV{MORV_SIGN_CERT} "${work}/chain.pem")
+set(ENV{MORV_SIGN_PASSWORD} 4321)
+set(ENV{MORV_SIGN_TSA_URL} "http://127.0.0.1:${port}")
 configure_file("${SOURCE_DIR}/resources/Morvyomi.txt" "${work}/Morvyomi.txt" COPYONLY)
 foreach(file "${BINARY_DIR}/morvtime.exe" "${BINARY_DIR}/${NAME}.msi")
   get_filename_component(name "${file}" NAME)
   configure_file("${file}" "${work}/${name}" COPYONLY)
-  configure_file("${file}" "${work}/again-${name}" COPYONLY)
+  configure_file("${file}" "${work}/unsigned-${name}" COPYONLY)
   run("${SOURCE_DIR}/scripts/sign" "${name}")
-  run(${CMAKE_COMMAND} -E sleep 1.1)
-  run("${SOURCE_DIR}/scripts/sign" "again-${name}")
-  run(osslsigncode verify -CAfile certificate.pem -in "${name}")
-  file(SHA256 "${work}/${name}" first)
-  file(SHA256 "${work}/again-${name}" second)
-  if(NOT first STREQUAL second)
-    message(FATAL_ERROR "signing ${name} twice gave two different files")
+  run(osslsigncode verify -CAfile ca.pem -TSA-CAfile ca.pem -in "${name}")
+  if(NOT output MATCHES "Timestamp Server Signature verification: ok")
+    message(FATAL_ERROR "${name} has no verified time stamp:\n${output}")
+  endif()
+  # The signature moved onto an unsigned copy (attach-signature fails its own check against the
+  # system's authorities, which do not know this one; the bytes are what counts).
+  run(osslsigncode extract-signature -in "${name}" -out "${name}.p7")
+  execute_process(COMMAND osslsigncode attach-signature -sigin "${name}.p7" -in "unsigned-${name}"
+                          -out "moved-${name}" WORKING_DIRECTORY "${work}" OUTPUT_QUIET ERROR_QUIET)
+  file(SHA256 "${work}/${name}" signed)
+  file(SHA256 "${work}/moved-${name}" moved)
+  if(NOT signed STREQUAL moved)
+    message(FATAL_ERROR "${name}'s signature moved onto an unsigned copy gives other bytes")
   endif()
 endforeach()
+execute_process(COMMAND sh -c "kill $(cat tsa.pid)" WORKING_DIRECTORY "${work}")
+
+# A PKCS#12 file with an empty password, twice, a second apart.
+set(ENV{MORV_SIGN_PKCS11_MODULE} "")
+set(ENV{MORV_SIGN_TSA_URL} "")
+set(ENV{MORV_SIGN_PASSWORD} "")
+set(ENV{MORV_SIGN_PFX} "${work}/self.pfx")
+run(openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout self.key -out self.pem
+    -subj "/CN=MorvTime test signer" -addext "extendedKeyUsage=codeSigning")
+run(openssl pkcs12 -export -inkey self.key -in self.pem -out self.pfx -passout pass:)
+foreach(copy first second)
+  configure_file("${work}/unsigned-morvtime.exe" "${work}/${copy}.exe" COPYONLY)
+  run("${SOURCE_DIR}/scripts/sign" "${copy}.exe")
+  run(osslsigncode verify -CAfile self.pem -in "${copy}.exe")
+  run(${CMAKE_COMMAND} -E sleep 1.1)
+endforeach()
+file(SHA256 "${work}/first.exe" first)
+file(SHA256 "${work}/second.exe" second)
+if(NOT first STREQUAL second)
+  message(FATAL_ERROR "signing with the PKCS#12 file twice gave two different files")
+endif()
 
 execute_process(COMMAND ${RUNNER} "${PROGRAM}" --gtest_filter=SignedProgram.*
                 RESULT_VARIABLE result)
