@@ -156,7 +156,8 @@ void ControlSet::SetDpi(UINT dpi) {
   looks.reserve(controls_.size());
   for (const Control& control : controls_) looks.push_back(MakeLook(control, dpi));
   dpi_ = dpi;
-  const OwnedFont oldDialogFont = std::exchange(dialogFont_, std::move(dialogFont));
+  // The old message font, swapped into dialogFont, goes when this returns: no control uses it then.
+  dialogFont_.swap(dialogFont);
   for (std::size_t i = 0; i < controls_.size(); ++i) Apply(controls_[i], std::move(looks[i]));
 }
 
