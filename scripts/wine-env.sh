@@ -204,13 +204,19 @@ morv_wine_step() {
   return "$status"
 }
 
-# morv_wait_for PID WHAT SECONDS: waits until the process has ended (a child not yet waited for
-# counts as ended), saying after two seconds that it waits for WHAT; fails after SECONDS.
+# morv_alive PID: whether the process runs; one that has ended but was not yet waited for (a
+# zombie) does not.
+morv_alive() {
+  local state
+  state=$(ps -o stat= -p "$1" 2>/dev/null) && [ "${state#Z}" = "$state" ]
+}
+
+# morv_wait_for PID WHAT SECONDS: waits until the process has ended, saying after two seconds that
+# it waits for WHAT; fails after SECONDS.
 morv_wait_for() {
-  local pid=$1 what=$2 tries state
+  local pid=$1 what=$2 tries
   for ((tries = 0; tries < $3 * 20; tries++)); do
-    state=$(ps -o stat= -p "$pid" 2>/dev/null) || return 0
-    [ "${state#Z}" = "$state" ] || return 0
+    morv_alive "$pid" || return 0
     [ "$tries" -ne 40 ] || echo "wine-env: waiting for $what" >&2
     sleep 0.05
   done

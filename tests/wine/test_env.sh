@@ -25,17 +25,21 @@ usage() { echo "usage: test_env.sh start|stop BUILD | exec BUILD COMMAND..." >&2
 action=$1
 build=$(cd "$2" && pwd -P)
 shift 2
-state="$build/wine-test.env"  # display, keeper (its pid), keeper.log
+state="$build/wine-test.env"  # display, keeper and owner (their pids), keeper.log
 
 # The keeper's pid when it runs.
 keeper() {
   local pid
   pid=$(cat "$state/keeper" 2>/dev/null) || return 1
-  [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null && echo "$pid"
+  [ -n "$pid" ] && morv_alive "$pid" && echo "$pid"
 }
 
 case "$action" in
   start)
+    # A keeper whose ctest run has gone (interrupted a moment ago) is ending: wait for it.
+    if pid=$(keeper) && ! morv_alive "$(cat "$state/owner" 2>/dev/null)"; then
+      morv_wait_for "$pid" "the last run's Wine environment to end (keeper pid $pid)" 60 || true
+    fi
     if pid=$(keeper); then
       echo "test_env: the tests' Wine environment of $build is in use by another run (keeper pid" \
         "$pid); wait for it to end, or end it with: $0 stop $build" >&2
@@ -60,6 +64,7 @@ case "$action" in
   keep)
     owner=$1
     morv_trap_exit
+    echo "$owner" >"$state/owner"
     echo "$$" >"$state/keeper"
     morv_wine_env "$build/wine-test"
     morv_start_display
@@ -67,7 +72,7 @@ case "$action" in
     echo "$DISPLAY" >"$state/display.new"
     mv "$state/display.new" "$state/display"
     # Until stopped (TERM) or until the ctest run has gone.
-    while kill -0 "$owner" 2>/dev/null; do
+    while morv_alive "$owner"; do
       sleep 1 &
       wait $! || true
     done
