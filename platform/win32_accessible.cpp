@@ -256,7 +256,8 @@ class AccessibleClient final : public IAccessible {
   }
   // One of the texts the program describes the area by, as it is now. Nothing the program
   // raises may leave through the reader's call.
-  HRESULT Text(const VARIANT& child, std::string AccessibleText::*member, BSTR* text) const {
+  using TextMember = std::string AccessibleText::*;
+  HRESULT Text(const VARIANT& child, TextMember member, BSTR* text) const {
     if (text == nullptr) return E_POINTER;
     *text = nullptr;
     const HRESULT checked = Check(child);
