@@ -7,6 +7,7 @@
 // Each test starts from neither registry value and no stand-in copy, and leaves it so. The
 // values found before the first test (a fresh Wine prefix has the MSINFO key but no value in
 // it) are put back after the last one.
+#include <windows.h>
 #include <gtest/gtest.h>
 
 #include "e2e_support.h"
