@@ -56,7 +56,8 @@ void frmAbout::StartSysInfo() {
   try {
     std::string path;
     bool found = GetKeyValue(kHkeyLocalMachine, sysinfo::kPathKey, sysinfo::kPathValue, path);
-    if (!found && GetKeyValue(kHkeyLocalMachine, sysinfo::kFolderKey, sysinfo::kFolderValue, path) &&
+    if (!found &&
+        GetKeyValue(kHkeyLocalMachine, sysinfo::kFolderKey, sysinfo::kFolderValue, path) &&
         IsFullPath(path)) {
       const std::string tool = path + sysinfo::kToolFile;
       if (!platform_.FindFile(tool).empty()) {
@@ -73,8 +74,8 @@ void frmAbout::StartSysInfo() {
   platform_.ShowMessage(sysinfo::kUnavailable);
 }
 
-bool frmAbout::GetKeyValue(RegKey KeyRoot, const std::string& KeyName,
-                           const std::string& SubKeyRef, std::string& KeyVal) {
+bool frmAbout::GetKeyValue(RegKey KeyRoot, const std::string& KeyName, const std::string& SubKeyRef,
+                           std::string& KeyVal) {
   Registry& registry = platform_.registry();
   OpenKey key(registry);
   // Read access is all this needs, and all a standard user has under HKEY_LOCAL_MACHINE.
@@ -96,10 +97,9 @@ bool frmAbout::GetKeyValue(RegKey KeyRoot, const std::string& KeyName,
     KeyVal = platform_.FromSystemCodePage(std::string(buffer.begin(), end));
   } else if (type == kRegDword) {
     // The number's decimal text, from all four bytes (little-endian), zero bytes included.
-    const std::uint32_t value = static_cast<std::uint32_t>(buffer[0]) |
-                                static_cast<std::uint32_t>(buffer[1]) << 8 |
-                                static_cast<std::uint32_t>(buffer[2]) << 16 |
-                                static_cast<std::uint32_t>(buffer[3]) << 24;
+    const std::uint32_t value =
+        static_cast<std::uint32_t>(buffer[0]) | static_cast<std::uint32_t>(buffer[1]) << 8 |
+        static_cast<std::uint32_t>(buffer[2]) << 16 | static_cast<std::uint32_t>(buffer[3]) << 24;
     KeyVal = std::to_string(value);
   }
   // A value of any other type counts as read and leaves KeyVal as it was.

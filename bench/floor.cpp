@@ -128,9 +128,9 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR lpCmdLine, int) {
   const HMENU menu = CreateMenu();
   AppendMenuW(menu, MF_STRING, 1000, L"読み方");
   AppendMenuW(menu, MF_STRING, 1001, L"MorvTimeについて");
-  const HWND hwnd = CreateWindowExW(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu,
-                                    hInstance, nullptr);
+  const HWND hwnd =
+      CreateWindowExW(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, hInstance, nullptr);
   if (hwnd == nullptr) return 1;
   FitClientSize(hwnd);
   if (SetTimer(hwnd, kTimerId, layout::kTimerIntervalMs, nullptr) == 0) return 1;

@@ -26,7 +26,8 @@ int wmain(int argc, wchar_t** argv) {
   IAccessible* object = nullptr;
   // __uuidof, not the import library's IID_IAccessible, which MinGW resolves to a thunk.
   if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
-                                        __uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
+                                        __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(&object)))) {
     return 1;
   }
   VARIANT self;

@@ -27,7 +27,7 @@ constexpr int kTickMs = layout::kTimerIntervalMs;
 constexpr int kTwipsPerPixelAt120Dpi = 1440 / 120;
 
 struct Options {
-  int ticks = 300;  // one minute of simulated time
+  int ticks = 300;                             // one minute of simulated time
   int startSeconds = 9 * 3600 + 59 * 60 + 30;  // crosses a minute and an hour
   bool still = false;
 };

@@ -51,13 +51,15 @@ void Form1::Populate() {
   }
   for (std::size_t i = 0; i < Line2.size(); ++i) {
     const layout::Segment& stroke = layout::kColonStrokes[i];
-    Line2[i] = &window_->AddLine(stroke.from, stroke.to, layout::kLineWidthPx, kDefaultColour, true);
+    Line2[i] =
+        &window_->AddLine(stroke.from, stroke.to, layout::kLineWidthPx, kDefaultColour, true);
   }
 
   window_->AddMenuCommand(layout::kMenuHowToRead, [this] { mn_yomi_Click(); });
   window_->AddMenuCommand(layout::kMenuAbout, [this] { Mn_About_Click(); });
   window_->StartTimer(layout::kTimerIntervalMs, [this] { Timer1_Timer(); });
-  window_->DescribeToScreenReaders(AccessibleRole::Clock, [this] { return TimeForScreenReaders(); });
+  window_->DescribeToScreenReaders(AccessibleRole::Clock,
+                                   [this] { return TimeForScreenReaders(); });
   window_->Show();
 }
 

@@ -48,10 +48,14 @@ struct Segment {
 // The side line for bit k of the box with the given column.
 constexpr Segment SideSegment(const BoxColumn& box, int bit) {
   switch (kSideOfBit[static_cast<std::size_t>(bit)]) {
-    case Side::Bottom: return {{box.right, kBoxBottom}, {box.left, kBoxBottom}};
-    case Side::Right: return {{box.right, kBoxTop}, {box.right, kBoxBottom}};
-    case Side::Top: return {{box.right, kBoxTop}, {box.left, kBoxTop}};
-    case Side::Left: break;
+    case Side::Bottom:
+      return {{box.right, kBoxBottom}, {box.left, kBoxBottom}};
+    case Side::Right:
+      return {{box.right, kBoxTop}, {box.right, kBoxBottom}};
+    case Side::Top:
+      return {{box.right, kBoxTop}, {box.left, kBoxTop}};
+    case Side::Left:
+      break;
   }
   return {{box.left, kBoxTop}, {box.left, kBoxBottom}};
 }

@@ -7,7 +7,8 @@
 
 namespace morv {
 
-inline constexpr const char* kCannotStart = "時計のウィンドウを作成できないため、MorvTimeを起動できません。";
+inline constexpr const char* kCannotStart =
+    "時計のウィンドウを作成できないため、MorvTimeを起動できません。";
 
 int RunProgram(Platform& platform) {
   frmAbout about(platform);

@@ -24,9 +24,13 @@ void FakeLine::SetVisible(bool visible) {
 }
 
 FakeLabel::FakeLabel(Rect bounds_, std::string text, const Font* font_)
-    : bounds(bounds_), hasFont(font_ != nullptr), font(font_ ? *font_ : Font{}), text_(std::move(text)) {}
+    : bounds(bounds_),
+      hasFont(font_ != nullptr),
+      font(font_ ? *font_ : Font{}),
+      text_(std::move(text)) {}
 
-FakeWindow::FakeWindow(FakePlatform& platform, WindowSpec spec_, std::function<void()> onCloseRequest)
+FakeWindow::FakeWindow(FakePlatform& platform, WindowSpec spec_,
+                       std::function<void()> onCloseRequest)
     : spec(std::move(spec_)), platform_(platform), onCloseRequest_(std::move(onCloseRequest)) {
   platform_.windows_.push_back(this);
   ++platform_.windowsOpened;
@@ -163,7 +167,9 @@ void FakeWindow::PressEscape() { PressEnter(); }
 
 void FakeWindow::RequestClose() { Raise(onCloseRequest_); }
 
-void FakeRegistry::AddKey(const std::string& subKey, long openResult) { keys_[subKey] = openResult; }
+void FakeRegistry::AddKey(const std::string& subKey, long openResult) {
+  keys_[subKey] = openResult;
+}
 
 void FakeRegistry::SetValue(const std::string& subKey, const std::string& valueName, Value value) {
   keys_.emplace(subKey, kErrorSuccess);
@@ -268,7 +274,9 @@ std::string FakePlatform::FindFile(const std::string& path) {
 }
 
 // The system code page of a Japanese Windows.
-std::string FakePlatform::FromSystemCodePage(const std::string& bytes) { return Cp932ToUtf8(bytes); }
+std::string FakePlatform::FromSystemCodePage(const std::string& bytes) {
+  return Cp932ToUtf8(bytes);
+}
 
 FakeWindow* FakePlatform::FindWindow(const std::string& caption) const {
   for (FakeWindow* window : windows_) {

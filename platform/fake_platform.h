@@ -80,7 +80,8 @@ class FakeWindow final : public Window {
   void AddIconPicture(Rect bounds, Colour background) override;
   void AddMenuCommand(const std::string& caption, std::function<void()> onChoose) override;
   void StartTimer(int intervalMs, std::function<void()> onTick) override;
-  void DescribeToScreenReaders(AccessibleRole role, std::function<AccessibleText()> describe) override;
+  void DescribeToScreenReaders(AccessibleRole role,
+                               std::function<AccessibleText()> describe) override;
   void Show() override;
   void BringToFront() override;
 
@@ -94,7 +95,7 @@ class FakeWindow final : public Window {
   void WaitForTick();
   void ChooseMenu(const std::string& caption);
   void Click(const std::string& buttonText);
-  void PressEnter();   // with the focus where the dialog opened it
+  void PressEnter();  // with the focus where the dialog opened it
   void PressEscape();
   void RequestClose();  // the close box
   // What a screen reader would be told now; throws when the window describes nothing.
@@ -202,8 +203,8 @@ class FakePlatform final : public Platform {
   bool startSucceeds = true;
   std::vector<std::string> messages;
   std::vector<int> windowsOpenAtMessage;  // how many windows were open as each message showed
-  std::set<std::string> files;       // FindFile finds these (exact path, case-sensitive)
-  std::vector<std::string> lookedUp;  // paths given to FindFile
+  std::set<std::string> files;            // FindFile finds these (exact path, case-sensitive)
+  std::vector<std::string> lookedUp;      // paths given to FindFile
   bool findFileThrows = false;
   FakeRegistry fakeRegistry;
   int windowsOpened = 0;

@@ -64,7 +64,7 @@ enum class ButtonRole {
 // What a screen reader is told of a window's client area, as of the moment it asks (UTF-8).
 struct AccessibleText {
   std::string name;
-  std::string value;        // "" when there is nothing to tell
+  std::string value;  // "" when there is nothing to tell
   std::string description;
 };
 

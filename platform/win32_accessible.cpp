@@ -99,7 +99,9 @@ class AccessibleClient final : public IAccessible {
     *object = nullptr;
     return E_NOINTERFACE;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+  ULONG STDMETHODCALLTYPE AddRef() override {
+    return static_cast<ULONG>(InterlockedIncrement(&references_));
+  }
   ULONG STDMETHODCALLTYPE Release() override {
     const LONG left = InterlockedDecrement(&references_);
     if (left == 0) delete this;
@@ -157,7 +159,8 @@ class AccessibleClient final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
                                         VARIANT child) override {
-    if (left == nullptr || top == nullptr || width == nullptr || height == nullptr) return E_POINTER;
+    if (left == nullptr || top == nullptr || width == nullptr || height == nullptr)
+      return E_POINTER;
     *left = *top = *width = *height = 0;
     const HRESULT checked = Check(child);
     if (FAILED(checked)) return checked;
@@ -232,9 +235,13 @@ class AccessibleClient final : public IAccessible {
     return window_ ? S_FALSE : CO_E_OBJNOTCONNECTED;
   }
   HRESULT STDMETHODCALLTYPE accSelect(LONG, VARIANT child) override { return Unsupported(child); }
-  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override { return Unsupported(child); }
+  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+    return Unsupported(child);
+  }
   HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR) override { return Unsupported(child); }
-  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR) override { return Unsupported(child); }
+  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR) override {
+    return Unsupported(child);
+  }
 
  private:
   ~AccessibleClient() = default;  // through Release only

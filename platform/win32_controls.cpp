@@ -90,9 +90,9 @@ Label& ControlSet::AddLabel(Rect bounds, const std::string& text, const Font* fo
 HWND ControlSet::AddButton(Rect bounds, const std::string& text, ButtonRole role,
                            std::function<void()> onClick) {
   const bool isDefault = role == ButtonRole::DefaultAndCancel;
-  const HWND control =
-      Add(L"BUTTON", Kind::Button, text, WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
-          bounds, nullptr, std::move(onClick));
+  const HWND control = Add(L"BUTTON", Kind::Button, text,
+                           WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), bounds,
+                           nullptr, std::move(onClick));
   if (isDefault) cancelControl_ = static_cast<int>(controls_.size()) - 1;
   return control;
 }

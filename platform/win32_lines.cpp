@@ -29,7 +29,12 @@ bool AxisAligned(const Win32Line& line) {
 
 Win32Line::Win32Line(LinePainter& painter, Point from_, Point to_, int widthPx_, Colour colour_,
                      bool visible)
-    : from(from_), to(to_), widthPx(widthPx_), colour(colour_), painter_(painter), visible_(visible) {}
+    : from(from_),
+      to(to_),
+      widthPx(widthPx_),
+      colour(colour_),
+      painter_(painter),
+      visible_(visible) {}
 
 void Win32Line::SetVisible(bool visible) {
   if (visible == visible_) return;

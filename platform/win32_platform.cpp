@@ -31,9 +31,9 @@ int Win32Platform::Run() {
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     // Dialogs get Tab, Enter, Esc and their mnemonics from the dialog manager.
     const HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    const bool toDialog = std::any_of(windows_.begin(), windows_.end(), [root](const Win32Window* w) {
-      return w->IsDialog() && w->handle() == root;
-    });
+    const bool toDialog =
+        std::any_of(windows_.begin(), windows_.end(),
+                    [root](const Win32Window* w) { return w->IsDialog() && w->handle() == root; });
     if (toDialog && IsDialogMessageW(root, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
@@ -67,7 +67,8 @@ std::wstring SystemProgramPath(const std::wstring& name) {
     if (length == 0 || length >= MAX_PATH) continue;
     std::wstring path = std::wstring(folder, length) + L"\\" + name;
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return path;
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      return path;
   }
   return {};
 }
@@ -99,8 +100,8 @@ bool Win32Platform::StartProgram(const std::string& program, const std::string& 
   // No process is granted the right to come to the front: the clock starts a program only when
   // the user asks for it in one of its windows, and a program started by the foreground process
   // may take the foreground by itself.
-  if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                      nullptr, nullptr, &startup, &process)) {
+  if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process)) {
     return false;
   }
   CloseHandle(process.hThread);
@@ -154,8 +155,10 @@ void Win32Platform::PlaceDialog(HWND dialog) const {
   int left = anchor.left + ((anchor.right - anchor.left) - width) / 2;
   int top = anchor.top + ((anchor.bottom - anchor.top) - height) / 2;
   // Keep the whole dialog, title bar first, on the clock's monitor.
-  left = std::max(static_cast<int>(info.rcWork.left), std::min(left, static_cast<int>(info.rcWork.right) - width));
-  top = std::max(static_cast<int>(info.rcWork.top), std::min(top, static_cast<int>(info.rcWork.bottom) - height));
+  left = std::max(static_cast<int>(info.rcWork.left),
+                  std::min(left, static_cast<int>(info.rcWork.right) - width));
+  top = std::max(static_cast<int>(info.rcWork.top),
+                 std::min(top, static_cast<int>(info.rcWork.bottom) - height));
   SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

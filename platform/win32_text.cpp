@@ -10,8 +10,8 @@ namespace {
 
 std::wstring ToWide(UINT codePage, const std::string& text) {
   if (text.empty()) return {};
-  const int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0);
+  const int length =
+      MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
   return wide;

@@ -210,7 +210,8 @@ void Win32Window::FollowSystemSettings(UINT message) {
   painter_.RenewColours();
   // Common controls take a colour change from their parent.
   if (message == WM_SYSCOLORCHANGE) controls_.ForwardColourChange();
-  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RedrawWindow(hwnd_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 // ---- Messages ----
@@ -279,7 +280,8 @@ bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
       result = 0;
       return true;
     case WM_CTLCOLORSTATIC:
-      result = controls_.StaticColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+      result =
+          controls_.StaticColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
       return true;
     case WM_GETDPISCALEDSIZE:
       result = scale_.ScaledSize(static_cast<UINT>(wParam), *reinterpret_cast<SIZE*>(lParam));

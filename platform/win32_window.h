@@ -27,7 +27,8 @@ class Win32Platform;
 
 class Win32Window final : public Window {
  public:
-  Win32Window(Win32Platform& platform, const WindowSpec& spec, std::function<void()> onCloseRequest);
+  Win32Window(Win32Platform& platform, const WindowSpec& spec,
+              std::function<void()> onCloseRequest);
   ~Win32Window() override;
   Win32Window(const Win32Window&) = delete;
   Win32Window& operator=(const Win32Window&) = delete;
@@ -39,7 +40,8 @@ class Win32Window final : public Window {
   void AddIconPicture(Rect bounds, Colour background) override;
   void AddMenuCommand(const std::string& caption, std::function<void()> onChoose) override;
   void StartTimer(int intervalMs, std::function<void()> onTick) override;
-  void DescribeToScreenReaders(AccessibleRole role, std::function<AccessibleText()> describe) override;
+  void DescribeToScreenReaders(AccessibleRole role,
+                               std::function<AccessibleText()> describe) override;
   void Show() override;
   void BringToFront() override;
 

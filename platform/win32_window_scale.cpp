@@ -62,8 +62,9 @@ RECT WindowScale::DesignFrame(UINT dpi) const {
   const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)) &
                      ~static_cast<DWORD>(WS_MAXIMIZE | WS_MINIMIZE);
   const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
-  return FrameForClient(TwipsToPixels(clientWidthTwips_, dpi), TwipsToPixels(clientHeightTwips_, dpi),
-                        style, GetMenu(hwnd_) != nullptr, exStyle, dpi);
+  return FrameForClient(TwipsToPixels(clientWidthTwips_, dpi),
+                        TwipsToPixels(clientHeightTwips_, dpi), style, GetMenu(hwnd_) != nullptr,
+                        exStyle, dpi);
 }
 
 // Answered so that the system suggests the right rectangle at once: scaled linearly, frame and

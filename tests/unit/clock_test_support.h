@@ -55,14 +55,16 @@ inline std::optional<int> ReadFace(const fake::FakeWindow& window) {
     bool known = false;
     for (std::size_t box = 0; box < clock_layout::kBoxes.size(); ++box) {
       const int left = clock_layout::kBoxes[box].left, right = clock_layout::kBoxes[box].right;
-      if (x1 == left && x2 == right && y1 == kBottom && y2 == kBottom) digits[box] += 1, known = true;
+      if (x1 == left && x2 == right && y1 == kBottom && y2 == kBottom)
+        digits[box] += 1, known = true;
       if (x1 == right && x2 == right && y1 == kTop && y2 == kBottom) digits[box] += 2, known = true;
       if (x1 == left && x2 == right && y1 == kTop && y2 == kTop) digits[box] += 4, known = true;
       if (x1 == left && x2 == left && y1 == kTop && y2 == kBottom) digits[box] += 8, known = true;
       // The diagonal joins the top-right and bottom-left corners, in either direction.
-      const bool diagonal =
-          (line->from.x == right && line->from.y == kTop && line->to.x == left && line->to.y == kBottom) ||
-          (line->to.x == right && line->to.y == kTop && line->from.x == left && line->from.y == kBottom);
+      const bool diagonal = (line->from.x == right && line->from.y == kTop && line->to.x == left &&
+                             line->to.y == kBottom) ||
+                            (line->to.x == right && line->to.y == kTop && line->from.x == left &&
+                             line->from.y == kBottom);
       if (diagonal) known = true;
     }
     const bool colon = std::any_of(

@@ -38,8 +38,12 @@ TEST(ClockWindow, LaysOutEveryLineAsTheTableSays) {
   RunningClock program;
   Form1& f = program.clock;
   const std::array<std::pair<const Form1::DigitBox*, std::array<int, 3>>, 6> boxes{{
-      {&f.hou1, {120, 1080, 5}}, {&f.hou2, {1320, 2280, 4}}, {&f.min1, {2760, 3720, 3}},
-      {&f.min2, {3960, 4920, 2}}, {&f.sec1, {5400, 6360, 1}}, {&f.sec2, {6600, 7560, 0}},
+      {&f.hou1, {120, 1080, 5}},
+      {&f.hou2, {1320, 2280, 4}},
+      {&f.min1, {2760, 3720, 3}},
+      {&f.min2, {3960, 4920, 2}},
+      {&f.sec1, {5400, 6360, 1}},
+      {&f.sec2, {6600, 7560, 0}},
   }};
   for (const auto& [box, column] : boxes) {
     const int left = column[0], right = column[1];
@@ -48,13 +52,13 @@ TEST(ClockWindow, LaysOutEveryLineAsTheTableSays) {
     EXPECT_TRUE(SameSegment(line((*box)[1]), {right, 120}, {right, 1080})) << left;
     EXPECT_TRUE(SameSegment(line((*box)[2]), {right, 120}, {left, 120})) << left;
     EXPECT_TRUE(SameSegment(line((*box)[3]), {left, 120}, {left, 1080})) << left;
-    EXPECT_TRUE(SameSegment(line(f.zop[static_cast<std::size_t>(column[2])]), {right, 120},
-                            {left, 1080}))
+    EXPECT_TRUE(
+        SameSegment(line(f.zop[static_cast<std::size_t>(column[2])]), {right, 120}, {left, 1080}))
         << left;
     EXPECT_EQ(right - left, 960);
   }
-  const std::array<std::array<int, 3>, 4> colons{{{2520, 360, 480}, {2520, 720, 840},
-                                                  {5160, 360, 480}, {5160, 720, 840}}};
+  const std::array<std::array<int, 3>, 4> colons{
+      {{2520, 360, 480}, {2520, 720, 840}, {5160, 360, 480}, {5160, 720, 840}}};
   for (std::size_t i = 0; i < colons.size(); ++i) {
     const auto& stroke = static_cast<const fake::FakeLine&>(*f.Line2[i]);
     EXPECT_TRUE(SameSegment(stroke, {colons[i][0], colons[i][1]}, {colons[i][0], colons[i][2]}));

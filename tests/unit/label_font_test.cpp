@@ -2,11 +2,11 @@
 // SPDX-License-Identifier: MIT
 // The font a label's text is drawn in, over made-up metrics where the message font's line is
 // taller than the label, as on a Japanese Windows.
+#include "platform/label_font.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "platform/label_font.h"
 
 namespace morv {
 namespace {

@@ -12,7 +12,8 @@ namespace {
 
 using testing_support::ReadFace;
 
-constexpr const char* kCannotStart = "時計のウィンドウを作成できないため、MorvTimeを起動できません。";
+constexpr const char* kCannotStart =
+    "時計のウィンドウを作成できないため、MorvTimeを起動できません。";
 constexpr int kClockLines = 24 + 6 + 4;
 
 // Runs the program over a platform with the given faults and checks the one failure report.
@@ -71,7 +72,8 @@ TEST(StartupFaults, FailedShowLeavesTheClockUnloadedAndReadyToTryAgain) {
   EXPECT_THROW(clock.Show(), PlatformError);
   EXPECT_FALSE(clock.Loaded());
   EXPECT_EQ(platform.OpenWindowCount(), 0);
-  for (const auto* box : {&clock.hou1, &clock.hou2, &clock.min1, &clock.min2, &clock.sec1, &clock.sec2}) {
+  for (const auto* box :
+       {&clock.hou1, &clock.hou2, &clock.min1, &clock.min2, &clock.sec1, &clock.sec2}) {
     for (const Line* side : *box) EXPECT_EQ(side, nullptr);
   }
 

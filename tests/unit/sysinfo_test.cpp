@@ -101,7 +101,8 @@ TEST(StartSysInfo, ToolFromTheSecondValueThatFailsToStartShowsTheMessage) {
 TEST(StartSysInfo, SecondValueThatNamesNoFullFolderShowsTheMessageWithoutLookingForTheTool) {
   for (const std::string folder : {"binary", "", "Tools", "\\Tools", "C:Tools"}) {
     Launcher l;
-    l.registry.SetValue(kFolderKey, "MSINFO", {kErrorSuccess, folder == "binary" ? 3u : kRegSz, folder + '\0'});
+    l.registry.SetValue(kFolderKey, "MSINFO",
+                        {kErrorSuccess, folder == "binary" ? 3u : kRegSz, folder + '\0'});
     l.platform.files.insert(folder + "\\MSINFO32.EXE");
     l.Run();
     EXPECT_TRUE(l.platform.lookedUp.empty()) << folder;

@@ -20,9 +20,9 @@
 namespace morv {
 namespace {
 
-using testing_support::ReadFace;
 using testing_support::kCentralEurope;
 using testing_support::kLordHowe;
+using testing_support::ReadFace;
 using testing_support::RunningClock;
 using testing_support::ZoneTime;
 
@@ -40,7 +40,9 @@ void TickAndCheck(RunningClock& program, const LocalTime& t) {
   ASSERT_EQ(program.clock.TickTime.second, t.second);
 }
 
-LocalTime At(int hour, int minute, int second, int day = 7) { return {2026, 12, day, hour, minute, second}; }
+LocalTime At(int hour, int minute, int second, int day = 7) {
+  return {2026, 12, day, hour, minute, second};
+}
 
 TEST(TimeJumps, ForwardAndBackByHours) {
   RunningClock program;

@@ -27,11 +27,11 @@ struct ZoneRule {
 };
 
 // Central Europe: +1 h, +2 h from the last Sunday of March 02:00 to the last of October 03:00.
-inline constexpr ZoneRule kCentralEurope{"CET-1CEST,M3.5.0,M10.5.0/3", 60, 60,
-                                         {3, 5, 0, 2, 0}, {10, 5, 0, 3, 0}};
+inline constexpr ZoneRule kCentralEurope{
+    "CET-1CEST,M3.5.0,M10.5.0/3", 60, 60, {3, 5, 0, 2, 0}, {10, 5, 0, 3, 0}};
 // Lord Howe Island: +10:30, and half an hour more from October's first Sunday to April's.
-inline constexpr ZoneRule kLordHowe{"<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", 630, 30,
-                                    {10, 1, 0, 2, 0}, {4, 1, 0, 2, 0}};
+inline constexpr ZoneRule kLordHowe{
+    "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", 630, 30, {10, 1, 0, 2, 0}, {4, 1, 0, 2, 0}};
 
 // The zone in force for as long as this object lives.
 class ZoneTime {

@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: MIT
 // The About dialog and the two menu commands of the real morvtime.exe under Wine at 120 DPI,
 // driven as a user drives them: through the menu bar, the keyboard and the mouse.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 // The process list, which needs <windows.h> before it.
 #include <tlhelp32.h>
 
@@ -342,7 +342,8 @@ TEST_F(AboutDialog, PaintsTheIconTheEtchedSeparatorAndItsTextsInTheirFonts) {
   // The icon on light grey: the picture is 36 pixels square at (20, 20), the icon drawn at the 40
   // pixels of an icon at this DPI and centred in it, as at 96 DPI the 32-pixel icon is in its 29,
   // so the X runs from corner to corner.
-  for (const POINT corner : {POINT{20, 20}, POINT{55, 20}, POINT{20, 55}, POINT{55, 55}, POINT{37, 37}}) {
+  for (const POINT corner :
+       {POINT{20, 20}, POINT{55, 20}, POINT{20, 55}, POINT{55, 55}, POINT{37, 37}}) {
     EXPECT_EQ(shot.at(corner.x, corner.y), 0u) << corner.x << "," << corner.y;
   }
   for (const POINT edge : {POINT{37, 20}, POINT{20, 37}, POINT{55, 37}, POINT{37, 55}}) {

@@ -33,8 +33,8 @@ std::string FailureImagePath(const char* name) {
   const int length = WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()),
                                          nullptr, 0, nullptr, nullptr);
   std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), narrow.data(),
-                      length, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), narrow.data(), length,
+                      nullptr, nullptr);
   return narrow + name + ".ppm";
 }
 
@@ -141,7 +141,8 @@ bool LabelsDrawnIn(HWND dialog, std::uint32_t face, bool lightInk) {
   const Pixels shot = CaptureClient(dialog);
   for (HWND child : Children(dialog)) {
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
-    if (ClassOf(child) != L"Static" || (style & SS_TYPEMASK) == SS_ICON || WindowText(child).empty()) {
+    if (ClassOf(child) != L"Static" || (style & SS_TYPEMASK) == SS_ICON ||
+        WindowText(child).empty()) {
       continue;
     }
     const RECT box = RectInClient(dialog, child);
@@ -209,8 +210,8 @@ TEST(ClockFace, ShowsTheCurrentTimeAtTheScreenDpi) {
       const int midX = (box.left + box.right) / 2, midY = (box.top + box.bottom) / 2;
       const SideMask sides = reading.sides.value_or(0) >> (4 * b);  // only whole readings are kept
       // Bit k: bottom, right, top, left; each measured through its middle, along itself.
-      const std::array<POINT, 4> middles{{{midX, box.bottom}, {box.right, midY}, {midX, box.top},
-                                          {box.left, midY}}};
+      const std::array<POINT, 4> middles{
+          {{midX, box.bottom}, {box.right, midY}, {midX, box.top}, {box.left, midY}}};
       for (int k = 0; k < 4; ++k) {
         if (((sides >> k) & 1) == 0) continue;
         const POINT& p = middles[static_cast<std::size_t>(k)];
@@ -406,7 +407,8 @@ TEST(ScreenReader, HearsTheTimeTheFaceShows) {
   ASSERT_TRUE(clock.Start());
   const ClockFacePixels face(120);
   ASSERT_TRUE(WaitForCurrentFace(clock.window, face).Current());
-  EXPECT_EQ(LoadedModule(clock.process.handle(), L"oleacc.dll"), L"") << "loaded before a reader asked";
+  EXPECT_EQ(LoadedModule(clock.process.handle(), L"oleacc.dll"), L"")
+      << "loaded before a reader asked";
   const ReaderView reader(clock.window, OBJID_CLIENT);
   ASSERT_NE(reader.get(), nullptr);
   EXPECT_EQ(reader.Number(&IAccessible::get_accRole), ROLE_SYSTEM_CLOCK);
@@ -447,11 +449,13 @@ TEST(ScreenReader, FindsTheClockWhereItIsAtTheScreenDpiAndFocusedWhileActive) {
   EXPECT_TRUE(SameRect(reader.Location(), ClientOnScreen(clock.window))) << dpi << " DPI";
 
   SetWindowPos(clock.window, nullptr, 40, 60, 900, 300, SWP_NOZORDER);
-  EXPECT_TRUE(WaitUntil([&] { return SameRect(reader.Location(), ClientOnScreen(clock.window)); }, 3000));
+  EXPECT_TRUE(
+      WaitUntil([&] { return SameRect(reader.Location(), ClientOnScreen(clock.window)); }, 3000));
   const RECT client = ClientOnScreen(clock.window);
   VARIANT hit;
   VariantInit(&hit);
-  EXPECT_EQ(reader.get()->accHitTest((client.left + client.right) / 2, client.top + 20, &hit), S_OK);
+  EXPECT_EQ(reader.get()->accHitTest((client.left + client.right) / 2, client.top + 20, &hit),
+            S_OK);
   EXPECT_TRUE(hit.vt == VT_I4 && hit.lVal == CHILDID_SELF);
   EXPECT_EQ(reader.get()->accHitTest(client.left + 20, client.top - 40, &hit), S_FALSE);
   EXPECT_EQ(hit.vt, VT_EMPTY);
@@ -539,18 +543,20 @@ class ClockHeldBeforeFirstTick {
 
   // Starts the clock and runs it until it is held; "" on success, else what went wrong.
   std::string Start() {
-    time_ = reinterpret_cast<BYTE*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), kTimeFunction));
+    time_ =
+        reinterpret_cast<BYTE*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), kTimeFunction));
     HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(time_), &module)) {
+    if (!GetModuleHandleExW(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCWSTR>(time_), &module)) {
       return std::string(kTimeFunction) + "'s module not found";
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     std::wstring commandLine = L"morvtime.exe";
     if (!CreateProcessW(MorvTimePath().c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        DEBUG_ONLY_THIS_PROCESS, nullptr, BuildFolder().c_str(), &startup, &info_)) {
+                        DEBUG_ONLY_THIS_PROCESS, nullptr, BuildFolder().c_str(), &startup,
+                        &info_)) {
       return "CreateProcessW failed";
     }
     debugging_ = true;

@@ -16,8 +16,8 @@ struct BoxTwips {
   int left;
   int right;
 };
-constexpr std::array<BoxTwips, 6> kBoxes{{
-    {120, 1080}, {1320, 2280}, {2760, 3720}, {3960, 4920}, {5400, 6360}, {6600, 7560}}};
+constexpr std::array<BoxTwips, 6> kBoxes{
+    {{120, 1080}, {1320, 2280}, {2760, 3720}, {3960, 4920}, {5400, 6360}, {6600, 7560}}};
 constexpr int kBoxTop = 120;
 constexpr int kBoxBottom = 1080;
 struct StrokeTwips {
@@ -25,8 +25,8 @@ struct StrokeTwips {
   int top;
   int bottom;
 };
-constexpr std::array<StrokeTwips, 4> kColonStrokes{{
-    {2520, 360, 480}, {2520, 720, 840}, {5160, 360, 480}, {5160, 720, 840}}};
+constexpr std::array<StrokeTwips, 4> kColonStrokes{
+    {{2520, 360, 480}, {2520, 720, 840}, {5160, 360, 480}, {5160, 720, 840}}};
 constexpr int kLineWidth = 5;  // pixels, at every DPI
 constexpr int kHalfWidth = kLineWidth / 2;
 
@@ -116,8 +116,8 @@ std::optional<SideMask> ClockFacePixels::ReadSides(const Pixels& pixels) const {
     const Box box = BoxAt(b);
     const int midX = (box.left + box.right) / 2, midY = (box.top + box.bottom) / 2;
     // Bit k: bottom, right, top, left.
-    const std::array<POINT, 4> middles{{{midX, box.bottom}, {box.right, midY}, {midX, box.top},
-                                        {box.left, midY}}};
+    const std::array<POINT, 4> middles{
+        {{midX, box.bottom}, {box.right, midY}, {midX, box.top}, {box.left, midY}}};
     for (int k = 0; k < 4; ++k) {
       const POINT& p = middles[static_cast<std::size_t>(k)];
       if (pixels.at(p.x, p.y) == line) sides |= 1u << (4 * b + k);

@@ -22,8 +22,8 @@ class Shared {
  public:
   Shared()
       : mapping_(OpenFileMappingW(FILE_MAP_WRITE, FALSE, morv::e2e::kClockProbeMapping)),
-        view_(mapping_ ? static_cast<ClockProbeShared*>(MapViewOfFile(
-                             mapping_, FILE_MAP_WRITE, 0, 0, sizeof(ClockProbeShared)))
+        view_(mapping_ ? static_cast<ClockProbeShared*>(MapViewOfFile(mapping_, FILE_MAP_WRITE, 0,
+                                                                      0, sizeof(ClockProbeShared)))
                        : nullptr) {}
   ~Shared() {
     if (view_ != nullptr) {
@@ -56,7 +56,8 @@ void DrawOver(HICON icon, int width, int height, DWORD background, DWORD* out) {
 // Calls visit(child) for each child window of the given class, in Z order, until it returns false.
 template <typename Visit>
 void ForEachChild(HWND parent, const wchar_t* className, Visit visit) {
-  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
     wchar_t name[16] = {};
     GetClassNameW(child, name, 16);
     if (lstrcmpiW(name, className) == 0 && !visit(child)) return;
@@ -127,9 +128,11 @@ extern "C" __declspec(dllexport) DWORD WINAPI MeasureLabels(void* parameter) {
     label.width = client.right;
     label.height = client.bottom;
     const HDC dc = GetDC(child);
-    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
     RECT extent{0, 0, client.right, 0};
-    DrawTextW(dc, label.text, -1, &extent, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    DrawTextW(dc, label.text, -1, &extent,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
     SelectObject(dc, old);
     ReleaseDC(child, dc);
     label.textWidth = extent.right - extent.left;
@@ -142,18 +145,29 @@ extern "C" __declspec(dllexport) DWORD WINAPI MeasureLabels(void* parameter) {
 namespace {
 
 // The colours a high-contrast black theme gives the elements the clock and its dialog use.
-constexpr int kSchemeElements[] = {COLOR_BTNFACE,   COLOR_WINDOW,        COLOR_WINDOWTEXT,
-                                   COLOR_BTNTEXT,   COLOR_MENU,          COLOR_MENUBAR,
-                                   COLOR_MENUTEXT,  COLOR_HIGHLIGHT,     COLOR_HIGHLIGHTTEXT,
-                                   COLOR_GRAYTEXT,  COLOR_BTNSHADOW,     COLOR_BTNHIGHLIGHT,
-                                   COLOR_3DDKSHADOW, COLOR_3DLIGHT,      COLOR_ACTIVECAPTION,
-                                   COLOR_CAPTIONTEXT, COLOR_GRADIENTACTIVECAPTION};
-constexpr COLORREF kLightOnDark[] = {
-    RGB(0, 0, 0),       RGB(0, 0, 0),     RGB(255, 255, 255), RGB(255, 255, 255),
-    RGB(0, 0, 0),       RGB(0, 0, 0),     RGB(255, 255, 255), RGB(26, 235, 255),
-    RGB(0, 0, 0),       RGB(63, 242, 63), RGB(255, 255, 255), RGB(255, 255, 255),
-    RGB(255, 255, 255), RGB(255, 255, 255), RGB(0, 0, 128),   RGB(255, 255, 255),
-    RGB(0, 0, 128)};
+constexpr int kSchemeElements[] = {COLOR_BTNFACE,
+                                   COLOR_WINDOW,
+                                   COLOR_WINDOWTEXT,
+                                   COLOR_BTNTEXT,
+                                   COLOR_MENU,
+                                   COLOR_MENUBAR,
+                                   COLOR_MENUTEXT,
+                                   COLOR_HIGHLIGHT,
+                                   COLOR_HIGHLIGHTTEXT,
+                                   COLOR_GRAYTEXT,
+                                   COLOR_BTNSHADOW,
+                                   COLOR_BTNHIGHLIGHT,
+                                   COLOR_3DDKSHADOW,
+                                   COLOR_3DLIGHT,
+                                   COLOR_ACTIVECAPTION,
+                                   COLOR_CAPTIONTEXT,
+                                   COLOR_GRADIENTACTIVECAPTION};
+constexpr COLORREF kLightOnDark[] = {RGB(0, 0, 0),       RGB(0, 0, 0),       RGB(255, 255, 255),
+                                     RGB(255, 255, 255), RGB(0, 0, 0),       RGB(0, 0, 0),
+                                     RGB(255, 255, 255), RGB(26, 235, 255),  RGB(0, 0, 0),
+                                     RGB(63, 242, 63),   RGB(255, 255, 255), RGB(255, 255, 255),
+                                     RGB(255, 255, 255), RGB(255, 255, 255), RGB(0, 0, 128),
+                                     RGB(255, 255, 255), RGB(0, 0, 128)};
 static_assert(std::size(kSchemeElements) == std::size(kLightOnDark));
 COLORREF gSaved[std::size(kSchemeElements)];
 bool gChanged = false;
@@ -163,17 +177,21 @@ bool gChanged = false;
 extern "C" __declspec(dllexport) DWORD WINAPI UseLightOnDarkColours(void*) {
   const Shared shared;
   if (!gChanged) {
-    for (std::size_t i = 0; i < std::size(kSchemeElements); ++i) gSaved[i] = GetSysColor(kSchemeElements[i]);
+    for (std::size_t i = 0; i < std::size(kSchemeElements); ++i)
+      gSaved[i] = GetSysColor(kSchemeElements[i]);
   }
   gChanged = true;
-  return SetSysColors(static_cast<int>(std::size(kSchemeElements)), kSchemeElements, kLightOnDark) ? 0 : 1;
+  return SetSysColors(static_cast<int>(std::size(kSchemeElements)), kSchemeElements, kLightOnDark)
+             ? 0
+             : 1;
 }
 
 extern "C" __declspec(dllexport) DWORD WINAPI RestoreColours(void*) {
   const Shared shared;
   if (!gChanged) return 0;
   gChanged = false;
-  return SetSysColors(static_cast<int>(std::size(kSchemeElements)), kSchemeElements, gSaved) ? 0 : 1;
+  return SetSysColors(static_cast<int>(std::size(kSchemeElements)), kSchemeElements, gSaved) ? 0
+                                                                                             : 1;
 }
 
 extern "C" __declspec(dllexport) DWORD WINAPI PaintThemedBackgrounds(void* parameter) {
@@ -194,8 +212,8 @@ extern "C" __declspec(dllexport) DWORD WINAPI PaintThemedBackgrounds(void* param
     std::fill(pixels, pixels + button.pixels, morv::e2e::BackgroundReport::kUnpainted);
     DrawThemeParentBackground(child, canvas.dc(), &client);
     GdiFlush();
-    button.unpainted = static_cast<LONG>(
-        std::count_if(pixels, pixels + button.pixels, [](std::uint32_t p) {
+    button.unpainted =
+        static_cast<LONG>(std::count_if(pixels, pixels + button.pixels, [](std::uint32_t p) {
           return (p & 0x00FFFFFF) == morv::e2e::BackgroundReport::kUnpainted;
         }));
     return true;
@@ -250,7 +268,8 @@ LRESULT CALLBACK WatchTimerMessages(int code, WPARAM removed, LPARAM lParam) {
       // On the thread that owns the window, the same id replaces the clock's timer: it now
       // fires every interval, half an interval past the marks.
       gWatch.knock = 2;
-      Sleep(static_cast<DWORD>((kInterval * 3 / 2 - MillisecondIntoSecond() % kInterval) % kInterval));
+      Sleep(static_cast<DWORD>((kInterval * 3 / 2 - MillisecondIntoSecond() % kInterval) %
+                               kInterval));
       SetTimer(gWatch.window, gWatch.timer, kInterval, nullptr);
     } else if (message->message == WM_TIMER && gWatch.knock == 2 &&
                report.count < morv::e2e::TimerReport::kMessages) {
@@ -267,8 +286,9 @@ extern "C" __declspec(dllexport) DWORD WINAPI KnockTimerOffTheMarks(void* parame
   const Shared shared;
   if (!shared) return 1;
   HMODULE self = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&WatchTimerMessages), &self);
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&WatchTimerMessages), &self);
   gWatch = {static_cast<HWND>(parameter), 0, 0, &shared->timer};
   gWatch.report->count = 0;
   const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, WatchTimerMessages, self,

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <iterator>
 #include <map>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "clock_face_checks.h"
@@ -32,12 +32,14 @@ int Px(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 // answer (-1 when it cannot be sent) with what the window left in data. Whether or not the window
 // system copies the data across processes, the window must find it at that address, so it is
 // placed at the same address in both processes.
-LRESULT SendWithData(HWND window, HANDLE process, UINT message, WPARAM wParam, void* data, SIZE_T size) {
+LRESULT SendWithData(HWND window, HANDLE process, UINT message, WPARAM wParam, void* data,
+                     SIZE_T size) {
   std::vector<void*> taken;  // addresses here that are in use over there
   bool sent = false;
   DWORD_PTR result = 0;
   for (int attempt = 0; attempt < 64; ++attempt) {
-    void* local = VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT | MEM_TOP_DOWN, PAGE_READWRITE);
+    void* local =
+        VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT | MEM_TOP_DOWN, PAGE_READWRITE);
     if (local == nullptr) break;
     void* remote = VirtualAllocEx(process, local, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
     if (remote != local) {
@@ -47,8 +49,8 @@ LRESULT SendWithData(HWND window, HANDLE process, UINT message, WPARAM wParam, v
     }
     std::memcpy(local, data, size);
     sent = WriteProcessMemory(process, remote, data, size, nullptr) &&
-           SendMessageTimeoutW(window, message, wParam, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL,
-                               10000, &result);
+           SendMessageTimeoutW(window, message, wParam, reinterpret_cast<LPARAM>(remote),
+                               SMTO_NORMAL, 10000, &result);
     std::vector<BYTE> there(size);  // the answer: over there, or carried back here
     if (sent && ReadProcessMemory(process, remote, there.data(), size, nullptr))
       std::memcpy(data, std::memcmp(there.data(), data, size) != 0 ? there.data() : local, size);
@@ -61,7 +63,8 @@ LRESULT SendWithData(HWND window, HANDLE process, UINT message, WPARAM wParam, v
 }
 
 bool SendDpiChanged(HWND window, HANDLE process, int dpi, RECT suggested) {
-  return SendWithData(window, process, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), &suggested, sizeof(suggested)) != -1;
+  return SendWithData(window, process, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), &suggested,
+                      sizeof(suggested)) != -1;
 }
 
 // WM_GETDPISCALEDSIZE, as the system asks it before a scale change: whether the window computed
@@ -70,7 +73,8 @@ LRESULT AskScaledSize(HWND window, HANDLE process, int dpi, SIZE& size) {
   RECT frame{};
   GetWindowRect(window, &frame);
   size = {frame.right - frame.left, frame.bottom - frame.top};
-  return SendWithData(window, process, WM_GETDPISCALEDSIZE, static_cast<WPARAM>(dpi), &size, sizeof(size));
+  return SendWithData(window, process, WM_GETDPISCALEDSIZE, static_cast<WPARAM>(dpi), &size,
+                      sizeof(size));
 }
 std::pair<LONG, LONG> Dimensions(const SIZE& size) { return {size.cx, size.cy}; }
 std::pair<LONG, LONG> Dimensions(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
@@ -80,7 +84,8 @@ RECT SuggestedRect(HWND window, int left, int top, int clientWidth, int clientHe
   RECT rect{left, top, left + clientWidth, top + clientHeight};
   const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
   const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
-  AdjustWindowRectExForDpi(&rect, style, GetMenu(window) != nullptr, exStyle, static_cast<UINT>(dpi));
+  AdjustWindowRectExForDpi(&rect, style, GetMenu(window) != nullptr, exStyle,
+                           static_cast<UINT>(dpi));
   OffsetRect(&rect, left - rect.left, top - rect.top);
   return rect;
 }
@@ -101,14 +106,15 @@ bool HasClientSize(HWND window, int width, int height) {
       icon.smallWidth == small && icon.smallHeight == small) {
     return ::testing::AssertionSuccess();
   }
-  return ::testing::AssertionFailure() << problem << " icons " << icon.width << " and "
-                                       << icon.smallWidth << " wide, not " << big << " and " << small;
+  return ::testing::AssertionFailure()
+         << problem << " icons " << icon.width << " and " << icon.smallWidth << " wide, not " << big
+         << " and " << small;
 }
 
 // "left,top-right,bottom", for a failure's message.
 std::string Text(const RECT& r) {
-  return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
-         std::to_string(r.bottom);
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) +
+         "," + std::to_string(r.bottom);
 }
 
 RECT FrameOf(HWND window) {
@@ -171,9 +177,8 @@ TEST(DpiChange, KeepsAMaximisedOrMinimisedClockSoAndAResizedClockItsSize) {
   };
 
   ShowWindow(window, SW_MAXIMIZE);
-  ASSERT_TRUE(WaitUntil([&] {
-    return IsZoomed(window) && ClientSize(window).cx > Px(7740, kStartDpi);
-  }));
+  ASSERT_TRUE(
+      WaitUntil([&] { return IsZoomed(window) && ClientSize(window).cx > Px(7740, kStartDpi); }));
   // The window manager's last word on the size: the frame has stayed the same for 300 ms.
   RECT last = FrameOf(window);
   DWORD since = GetTickCount();
@@ -227,25 +232,29 @@ struct ControlPlace {
 
 // The dialog's controls in tab order, where its layout puts them.
 const ControlPlace kControls[] = {
-    {L"OK", 4728, 2148, 1620, 345},          {L"ｼｽﾃﾑ情報(&S)...", 4740, 2592, 1608, 345},
-    {L"", 240, 240, 432, 432},               {L"Version 1.1.0", 1050, 780, 3885, 225},
+    {L"OK", 4728, 2148, 1620, 345},      {L"ｼｽﾃﾑ情報(&S)...", 4740, 2592, 1608, 345},
+    {L"", 240, 240, 432, 432},           {L"Version 1.1.0", 1050, 780, 3885, 225},
     {L"MorvTime", 1050, 240, 3885, 480},
 };
 
 ::testing::AssertionResult ControlsPlacedAt(HWND dialog, int dpi) {
   const std::vector<HWND> children = Children(dialog);
-  if (children.size() < std::size(kControls)) return ::testing::AssertionFailure() << "too few controls";
+  if (children.size() < std::size(kControls))
+    return ::testing::AssertionFailure() << "too few controls";
   for (std::size_t i = 0; i < std::size(kControls); ++i) {
     const ControlPlace& want = kControls[i];
     const RECT got = RectInClient(dialog, children[i]);
-    const RECT expected{Px(want.left, dpi), Px(want.top, dpi), Px(want.left, dpi) + Px(want.width, dpi),
+    const RECT expected{Px(want.left, dpi), Px(want.top, dpi),
+                        Px(want.left, dpi) + Px(want.width, dpi),
                         Px(want.top, dpi) + Px(want.height, dpi)};
-    if (WindowText(children[i]) != want.text) return ::testing::AssertionFailure() << "control " << i << " has another text";
+    if (WindowText(children[i]) != want.text)
+      return ::testing::AssertionFailure() << "control " << i << " has another text";
     if (!EqualRect(&got, &expected)) {
       return ::testing::AssertionFailure()
-             << "control " << i << " at " << got.left << "," << got.top << " " << got.right - got.left << "x"
-             << got.bottom - got.top << ", expected " << expected.left << "," << expected.top << " "
-             << expected.right - expected.left << "x" << expected.bottom - expected.top;
+             << "control " << i << " at " << got.left << "," << got.top << " "
+             << got.right - got.left << "x" << got.bottom - got.top << ", expected "
+             << expected.left << "," << expected.top << " " << expected.right - expected.left << "x"
+             << expected.bottom - expected.top;
     }
   }
   return ::testing::AssertionSuccess();
@@ -270,7 +279,8 @@ RECT TextInk(const std::wstring& text, const LOGFONTW& font) {
                           {L"Version 1.1.0", MessageFont(dpi), 1050, 780, 3885, 225}};
   std::string last;
   for (int attempt = 0; attempt < 20; ++attempt) {
-    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(dialog, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     const Pixels shot = CaptureClient(dialog);
     bool all = true;
     for (const Label& label : labels) {
@@ -280,10 +290,12 @@ RECT TextInk(const std::wstring& text, const LOGFONTW& font) {
       const RECT want = TextInk(label.text, label.font);
       const int gotWidth = got.right - got.left, gotHeight = got.bottom - got.top;
       const int wantWidth = want.right - want.left, wantHeight = want.bottom - want.top;
-      if (wantWidth == 0 || std::abs(gotWidth - wantWidth) > 1 || std::abs(gotHeight - wantHeight) > 1) {
+      if (wantWidth == 0 || std::abs(gotWidth - wantWidth) > 1 ||
+          std::abs(gotHeight - wantHeight) > 1) {
         all = false;
-        last = "\"" + std::string(label.text.begin(), label.text.end()) + "\" ink " + std::to_string(gotWidth) + "x" +
-               std::to_string(gotHeight) + ", expected " + std::to_string(wantWidth) + "x" + std::to_string(wantHeight);
+        last = "\"" + std::string(label.text.begin(), label.text.end()) + "\" ink " +
+               std::to_string(gotWidth) + "x" + std::to_string(gotHeight) + ", expected " +
+               std::to_string(wantWidth) + "x" + std::to_string(wantHeight);
       }
     }
     if (all) return ::testing::AssertionSuccess();
@@ -311,7 +323,8 @@ RECT TextInk(const std::wstring& text, const LOGFONTW& font) {
 
 // The width of the icon's ink in the picture box, which has the size an icon has at the DPI.
 int IconInkWidth(HWND dialog, int dpi) {
-  const RECT ink = Ink(CaptureClient(dialog), {Px(240, dpi), Px(240, dpi), Px(672, dpi), Px(672, dpi)});
+  const RECT ink =
+      Ink(CaptureClient(dialog), {Px(240, dpi), Px(240, dpi), Px(672, dpi), Px(672, dpi)});
   return ink.right - ink.left;
 }
 

@@ -57,7 +57,8 @@ bool Pixels::SavePpm(const std::string& path) const {
   std::fprintf(out, "P6\n%d %d\n255\n", width, height);
   for (std::uint32_t p : data) {
     const unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16),
-                                  static_cast<unsigned char>(p >> 8), static_cast<unsigned char>(p)};
+                                  static_cast<unsigned char>(p >> 8),
+                                  static_cast<unsigned char>(p)};
     std::fwrite(rgb, 1, 3, out);
   }
   std::fclose(out);

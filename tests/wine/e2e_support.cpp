@@ -127,7 +127,8 @@ namespace {
 std::vector<HWND> WindowsOf(DWORD processId, const std::wstring& caption) {
   std::vector<HWND> found;
   for (const TopLevelWindow& w : TopLevelWindows()) {
-    if ((processId == 0 || w.process == processId) && w.visible && WindowText(w.window) == caption) {
+    if ((processId == 0 || w.process == processId) && w.visible &&
+        WindowText(w.window) == caption) {
       found.push_back(w.window);
     }
   }
@@ -217,7 +218,8 @@ int GdiObjectCount(HANDLE process) {
     return -1;
   }
   int live = 0;
-  for (std::size_t i = 0; i < read / kEntrySize; ++i) live += entries[i * kEntrySize + kTypeOffset] != 0;
+  for (std::size_t i = 0; i < read / kEntrySize; ++i)
+    live += entries[i * kEntrySize + kTypeOffset] != 0;
   return live;
 }
 
@@ -277,8 +279,8 @@ bool ChooseMenuCommand(HWND window, int index) {
   return true;
 }
 
-LONG SetMachineValue(const wchar_t* keyName, const wchar_t* valueName, DWORD type,
-                     const void* data, DWORD size) {
+LONG SetMachineValue(const wchar_t* keyName, const wchar_t* valueName, DWORD type, const void* data,
+                     DWORD size) {
   HKEY key = nullptr;
   LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                 &key, nullptr);

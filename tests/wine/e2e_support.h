@@ -117,8 +117,8 @@ bool ChooseMenuCommand(HWND window, int index);
 
 // Values under HKEY_LOCAL_MACHINE, where the clock looks for the system information tool; the
 // key is made where it is missing. The setters return the registry's error code.
-LONG SetMachineValue(const wchar_t* keyName, const wchar_t* valueName, DWORD type,
-                     const void* data, DWORD size);
+LONG SetMachineValue(const wchar_t* keyName, const wchar_t* valueName, DWORD type, const void* data,
+                     DWORD size);
 LONG SetMachineText(const wchar_t* keyName, const wchar_t* valueName, const std::wstring& text);
 void DeleteMachineValue(const wchar_t* keyName, const wchar_t* valueName);
 

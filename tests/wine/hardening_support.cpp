@@ -43,7 +43,8 @@ void DeleteTree(const std::wstring& folder) {
 // A UNICODE_STRING of another process, read from its memory.
 std::wstring ReadRemoteString(HANDLE process, const BYTE* address) {
   UNICODE_STRING text{};
-  if (!ReadProcessMemory(process, address, &text, sizeof(text), nullptr) || text.Buffer == nullptr) {
+  if (!ReadProcessMemory(process, address, &text, sizeof(text), nullptr) ||
+      text.Buffer == nullptr) {
     return {};
   }
   std::wstring value(text.Length / sizeof(wchar_t), L'\0');

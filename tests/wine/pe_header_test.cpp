@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <cctype>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -121,7 +121,7 @@ std::string Lower(std::string text) {
 // Libraries that every Windows has in its system folder, and the universal C runtime's
 // API sets that stand for them.
 bool IsSystemLibrary(const std::string& name) {
-  static const char* const kSystem[] = {"kernel32.dll", "user32.dll",  "gdi32.dll",
+  static const char* const kSystem[] = {"kernel32.dll", "user32.dll",   "gdi32.dll",
                                         "advapi32.dll", "comctl32.dll", "msvcrt.dll",
                                         "ucrtbase.dll", "shell32.dll",  "ntdll.dll"};
   const std::string lower = Lower(name);
@@ -132,7 +132,8 @@ bool IsSystemLibrary(const std::string& name) {
 class PeHeader : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(file_.Valid()) << "not a 64-bit PE file: morvtime.exe, " << file_.size() << " bytes";
+    ASSERT_TRUE(file_.Valid()) << "not a 64-bit PE file: morvtime.exe, " << file_.size()
+                               << " bytes";
   }
   PeFile file_{MorvTimePath()};
 };
@@ -176,11 +177,14 @@ TEST_F(PeHeader, ImportsOnlySystemLibrariesThatTheSystemFolderHolds) {
   ASSERT_GT(length, 0u);
   for (const std::string& name : imports) {
     EXPECT_TRUE(IsSystemLibrary(name)) << name << " is not a library of the operating system";
-    const std::wstring path = std::wstring(system, length) + L"\\" + std::wstring(name.begin(), name.end());
-    EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << name << " is not in the system folder";
+    const std::wstring path =
+        std::wstring(system, length) + L"\\" + std::wstring(name.begin(), name.end());
+    EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES)
+        << name << " is not in the system folder";
   }
   for (const std::string& name : file_.DelayImports()) {
-    EXPECT_TRUE(IsSystemLibrary(name)) << name << " (delay-loaded) is not a library of the operating system";
+    EXPECT_TRUE(IsSystemLibrary(name))
+        << name << " (delay-loaded) is not a library of the operating system";
   }
 }
 

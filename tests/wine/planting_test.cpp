@@ -68,7 +68,8 @@ TEST(LibraryPlanting, TheClockLoadsSystemLibrariesFromTheSystemFolderOnly) {
   ASSERT_NE(WaitForWindow(clock.process.id(), kAboutCaption, 10000), nullptr);
 
   const std::wstring theme = WaitForModule(clock.process.handle(), kPlantedLibrary, 5000);
-  ASSERT_FALSE(theme.empty()) << "the clock never loaded the theme library, so this test proves nothing";
+  ASSERT_FALSE(theme.empty())
+      << "the clock never loaded the theme library, so this test proves nothing";
   EXPECT_TRUE(IsInFolder(theme, SystemFolder())) << Utf8(theme);
   for (const std::wstring& module : LoadedModules(clock.process.handle())) {
     if (IsInFolder(module, release.folder.path())) {

@@ -5,9 +5,8 @@
 // CMake script beside this file makes each package and then runs one suite of this program:
 // ReleaseZip (release_zip_test.cmake), Installer (installer_test.cmake, in a private Wine prefix),
 // SignedProgram (signing_test.cmake) and FirstRun (first_run_test.cmake).
-#include <gtest/gtest.h>
-
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <msi.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -190,9 +189,11 @@ TEST_F(Installer, InstallsPerUserAndUninstallsWithoutATrace) {
 // Where the system records no major version number, as Windows before 10 does not, the installer
 // installs nothing: the program needs Windows 10 or later.
 TEST_F(Installer, InstallsNothingOnAWindowsOlderThan10) {
-  const wchar_t key[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", name[] = L"CurrentMajorVersionNumber";
+  const wchar_t key[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                name[] = L"CurrentMajorVersionNumber";
   DWORD major = 0, size = sizeof(major);
-  ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_DWORD, nullptr, &major, &size), 0);
+  ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_DWORD, nullptr, &major, &size),
+            0);
   ASSERT_EQ(RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, name), 0);
   EXPECT_EQ(Msiexec(L"/i", L"current.msi"), static_cast<UINT>(ERROR_INSTALL_FAILURE));
   RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, name, REG_DWORD, &major, sizeof(major));

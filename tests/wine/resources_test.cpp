@@ -193,8 +193,9 @@ class ProgramIcon : public ::testing::Test {
 
   static BOOL CALLBACK CollectName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
     auto* names = reinterpret_cast<std::vector<std::wstring>*>(param);
-    names->push_back(IS_INTRESOURCE(name) ? L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(name))
-                                          : std::wstring(name));
+    names->push_back(IS_INTRESOURCE(name)
+                         ? L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(name))
+                         : std::wstring(name));
     return TRUE;
   }
   std::vector<std::wstring> Names(LPCWSTR type) const {

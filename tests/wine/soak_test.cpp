@@ -36,8 +36,8 @@ bool SoakRequested() {
 // was hidden rather than destroyed would show up here).
 int WindowsOf(DWORD process) {
   const auto all = TopLevelWindows();
-  return static_cast<int>(std::count_if(all.begin(), all.end(),
-                                        [process](const TopLevelWindow& w) { return w.process == process; }));
+  return static_cast<int>(std::count_if(
+      all.begin(), all.end(), [process](const TopLevelWindow& w) { return w.process == process; }));
 }
 
 // A visible top-level window of another process that was not there before.
@@ -149,7 +149,8 @@ class Soak : public ::testing::Test {
         PressKey(VK_ESCAPE);
       }
       if (!ChooseMenuCommand(clock_.window, kAboutCommand)) continue;
-      if (const HWND dialog = WaitForWindow(clock_.process.id(), kAboutCaption, 5000)) return dialog;
+      if (const HWND dialog = WaitForWindow(clock_.process.id(), kAboutCaption, 5000))
+        return dialog;
     }
     return nullptr;
   }
@@ -218,11 +219,18 @@ class Soak : public ::testing::Test {
     if (HasFatalFailure()) return;
     ASSERT_TRUE(ActivateWindow(dialog)) << "cycle " << n;
     switch (n % 3) {
-      case 0: PressKey(VK_ESCAPE); break;
-      case 1: PressKey(VK_RETURN); break;
-      default: PressChord(VK_MENU, VK_F4); break;
+      case 0:
+        PressKey(VK_ESCAPE);
+        break;
+      case 1:
+        PressKey(VK_RETURN);
+        break;
+      default:
+        PressChord(VK_MENU, VK_F4);
+        break;
     }
-    ASSERT_TRUE(WaitDestroyed(dialog, 10000)) << "cycle " << n << ": the About dialog did not close";
+    ASSERT_TRUE(WaitDestroyed(dialog, 10000))
+        << "cycle " << n << ": the About dialog did not close";
     if (n % 10 == 5) UseReadMe();
   }
 
@@ -270,15 +278,19 @@ TEST_F(Soak, AboutDialogReadMeAndSystemInformationOverAndOver) {
   EXPECT_TRUE(ShowsTheTime(clock_.window, kDpi)) << "at the end";
   EXPECT_TRUE(clock_.process.Running());
 
-  const auto peakGdi = std::max_element(samples.begin(), samples.end(),
-                                        [](const Sample& a, const Sample& b) { return a.gdi < b.gdi; })->gdi;
-  const auto peakResident = std::max_element(samples.begin(), samples.end(), [](const Sample& a, const Sample& b) {
-                              return a.resident < b.resident;
-                            })->resident;
+  const auto peakGdi =
+      std::max_element(samples.begin(), samples.end(), [](const Sample& a, const Sample& b) {
+        return a.gdi < b.gdi;
+      })->gdi;
+  const auto peakResident =
+      std::max_element(samples.begin(), samples.end(), [](const Sample& a, const Sample& b) {
+        return a.resident < b.resident;
+      })->resident;
 
   // The figures, for the record: on the console, and next to the test program.
-  std::string report = "soak: " + std::to_string(cycle) + " About cycles, " + std::to_string(editorsClosed_) +
-                       " editors, " + std::to_string(toolsClosed_) + " tools, " + std::to_string(messagesClosed_) +
+  std::string report = "soak: " + std::to_string(cycle) + " About cycles, " +
+                       std::to_string(editorsClosed_) + " editors, " +
+                       std::to_string(toolsClosed_) + " tools, " + std::to_string(messagesClosed_) +
                        " messages in " + std::to_string(last.minutes).substr(0, 5) + " min; " +
                        std::to_string(retries_) + " menu retries\n";
   report += "cycle   minutes  gdi  resident_KiB  windows\n";
@@ -289,8 +301,9 @@ TEST_F(Soak, AboutDialogReadMeAndSystemInformationOverAndOver) {
     report += line;
   }
   std::fputs(report.c_str(), stdout);
-  const HANDLE file = CreateFileW((TestProgramFolder() + L"\\soak_results.txt").c_str(), GENERIC_WRITE, 0,
-                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file =
+      CreateFileW((TestProgramFolder() + L"\\soak_results.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) {
     DWORD written = 0;
     WriteFile(file, report.data(), static_cast<DWORD>(report.size()), &written, nullptr);

@@ -33,7 +33,8 @@ void* ReplaceImport(const char* module, const char* name, void* replacement) {
   auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
   const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  const IMAGE_DATA_DIRECTORY& imports =
+      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
        entry->Name != 0; ++entry) {
     if (_stricmp(reinterpret_cast<const char*>(base + entry->Name), module) != 0) continue;
@@ -41,10 +42,12 @@ void* ReplaceImport(const char* module, const char* name, void* replacement) {
     const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
     for (; address->u1.Function != 0; ++address, ++names) {
       if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-      const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+      const auto* byName =
+          reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
       if (std::strcmp(reinterpret_cast<const char*>(byName->Name), name) != 0) continue;
       DWORD protection = 0;
-      VirtualProtect(&address->u1.Function, sizeof(address->u1.Function), PAGE_READWRITE, &protection);
+      VirtualProtect(&address->u1.Function, sizeof(address->u1.Function), PAGE_READWRITE,
+                     &protection);
       void* previous = reinterpret_cast<void*>(address->u1.Function);
       address->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
       VirtualProtect(&address->u1.Function, sizeof(address->u1.Function), protection, &protection);
@@ -72,7 +75,8 @@ class Refusal {
   void* original_;
 };
 
-HWND WINAPI RefuseWindow(DWORD, LPCWSTR, LPCWSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
+HWND WINAPI RefuseWindow(DWORD, LPCWSTR, LPCWSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE,
+                         LPVOID) {
   SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   return nullptr;
 }
@@ -108,7 +112,7 @@ struct Observer {
   std::atomic<bool> done{false};
   std::atomic<int> boxes{0};
   std::atomic<bool> clockVisibleWithBox{false};
-  std::wstring text;   // of the first box
+  std::wstring text;  // of the first box
   std::wstring title;
   std::thread thread;
 
@@ -250,9 +254,10 @@ TEST(LaterFault, ARefusedControlOrFontLeavesTheClockRunningAndTheDialogCanOpenLa
     const auto aboutCommand = static_cast<WPARAM>(GetMenuItemID(GetMenu(window), 1));
     {
       // The clock window is made: from here on only the dialog's controls are refused.
-      const Refusal refusal(module, function, std::string(function) == "CreateFontIndirectW"
-                                                  ? reinterpret_cast<void*>(&RefuseFont)
-                                                  : reinterpret_cast<void*>(&RefuseWindow));
+      const Refusal refusal(module, function,
+                            std::string(function) == "CreateFontIndirectW"
+                                ? reinterpret_cast<void*>(&RefuseFont)
+                                : reinterpret_cast<void*>(&RefuseWindow));
       ASSERT_TRUE(refusal.Active());
       SendMessageW(window, WM_COMMAND, aboutCommand, 0);
     }
@@ -280,10 +285,12 @@ TEST(LaterFault, OnlySettingsOfTheLookRemakeTheFontsAndARefusalKeepsTheOldOnes) 
   const LRESULT font = SendMessageW(Children(dialog)[0], WM_GETFONT, 0, 0);
   gCreateFont = &CreateFontIndirectW;
   gFontsMade = 2;  // the message font and one more
-  const Refusal refusal("gdi32.dll", "CreateFontIndirectW", reinterpret_cast<void*>(&RefuseLaterFonts));
+  const Refusal refusal("gdi32.dll", "CreateFontIndirectW",
+                        reinterpret_cast<void*>(&RefuseLaterFonts));
   SendMessageW(dialog, WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0);
   EXPECT_EQ(gFontsAsked, 0) << "fonts made again for the wallpaper";
-  SendMessageW(dialog, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, reinterpret_cast<LPARAM>(L"WindowMetrics"));
+  SendMessageW(dialog, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS,
+               reinterpret_cast<LPARAM>(L"WindowMetrics"));
   EXPECT_GT(gFontsAsked, gFontsMade);
   EXPECT_EQ(SendMessageW(Children(dialog)[0], WM_GETFONT, 0, 0), font);
   EXPECT_EQ(GetObjectType(reinterpret_cast<HGDIOBJ>(font)), static_cast<DWORD>(OBJ_FONT));

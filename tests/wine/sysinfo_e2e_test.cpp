@@ -9,10 +9,6 @@
 // it) are put back after the last one.
 #include <windows.h>
 #include <gtest/gtest.h>
-
-#include "e2e_support.h"
-#include "hardening_support.h"
-
 #include <sddl.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -20,6 +16,9 @@
 
 #include <string>
 #include <vector>
+
+#include "e2e_support.h"
+#include "hardening_support.h"
 
 namespace morv::e2e {
 namespace {
@@ -87,7 +86,8 @@ std::vector<Start> ReadStarts() {
     }
     fields.push_back(text.substr(from, end - from));
     if (fields.size() != 4) continue;
-    starts.push_back({FromUtf8(fields[0]), FromUtf8(fields[1]), static_cast<DWORD>(std::stoul(fields[2])),
+    starts.push_back({FromUtf8(fields[0]), FromUtf8(fields[1]),
+                      static_cast<DWORD>(std::stoul(fields[2])),
                       static_cast<DWORD>(std::stoul(fields[3]))});
   }
   return starts;
@@ -328,7 +328,8 @@ bool HasRunningChildren(DWORD processId) {
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof(entry);
   bool found = false;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
     found = found || entry.th32ParentProcessID == processId;
   }
   CloseHandle(snapshot);
@@ -569,7 +570,7 @@ TEST_F(SysInfoButton, ShowsTheMessageForAFirstValueOfAnotherType) {
   InstallJapaneseFolder();
   const std::wstring path = kSpacedTool;
   ASSERT_EQ(SetMachineValue(kPathKey, kPathValue, REG_BINARY, path.c_str(),
-                     static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t))),
+                            static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t))),
             ERROR_SUCCESS);
   OpenAbout();
   PressSysInfo();
