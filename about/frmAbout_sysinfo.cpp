@@ -36,10 +36,11 @@ class OpenKey {
   RegKey key_ = 0;
 };
 
-// Whether the folder the registry names is a full path: from a drive's root ("C:\Tools") or on a
-// share ("\\server\tools"). Anything else would be completed from the clock's current drive and
-// folder; an empty folder, above all, would make the tool's path "\MSINFO32.EXE", the root of the
-// drive the clock was started from (a USB stick, say), where anyone may have put a program.
+// Whether a path the registry gives, the tool's or its folder's, is a full one: from a drive's
+// root ("C:\Tools") or on a share ("\\server\tools"). The system completes any other from the
+// clock's current drive and folder, where anyone may have put a program of that name: a tool's
+// path of "MSINFO32.EXE" would start the one in the folder the clock was started from, and an
+// empty folder would make the path "\MSINFO32.EXE", the root of that drive (a USB stick, say).
 bool IsFullPath(const std::string& folder) {
   const auto separator = [](char c) { return c == '\\' || c == '/'; };
   const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
@@ -66,8 +67,11 @@ void frmAbout::StartSysInfo() {
       }
     }
     // The path is started as the program itself, so one with spaces is never split into a
-    // shorter program name and arguments.
-    if (found && platform_.StartProgram(path, "", ProgramSearch::AsGiven)) return;
+    // shorter program name and arguments; and only a full one, never one the system would look
+    // for in the current folder.
+    if (found && IsFullPath(path) && platform_.StartProgram(path, "", ProgramSearch::AsGiven)) {
+      return;
+    }
   } catch (const std::exception&) {  // NOLINT(bugprone-empty-catch): deliberate
     // Any failure on the way ends in the one message below.
   }

@@ -139,18 +139,23 @@ TEST(StartSysInfo, NeitherValueShowsTheMessageOnceAndStartsNothing) {
   l.ExpectMessageOnly();
 }
 
-TEST(StartSysInfo, FirstValueOfAnotherTypeCountsAsFoundAndFailsToStart) {
-  Launcher l;
-  l.registry.SetValue(kPathKey, "PATH",
-                      {kErrorSuccess, 3 /* REG_BINARY */, std::string("\x01\x02\0", 3)});
-  l.registry.SetString(kFolderKey, "MSINFO", "C:\\Tools");
-  l.platform.files.insert("C:\\Tools\\MSINFO32.EXE");
-  l.Run();
-  // The empty path is tried and fails; the second value is never read.
-  ASSERT_EQ(l.platform.started.size(), 1u);
-  EXPECT_EQ(l.platform.started[0].program, "");
-  l.ExpectMessageOnly();
-  for (const auto& call : l.registry.calls) EXPECT_EQ(call.find(kFolderKey), std::string::npos);
+// A first value that is no full path counts as found, so the second is never read, but starts
+// nothing: the system would look for it in the clock's current folder. One of another type leaves
+// the path empty.
+TEST(StartSysInfo, FirstValueThatIsNoFullPathStartsNothingAndShowsTheMessage) {
+  for (const std::string path :
+       {"binary", "MSINFO32.EXE", "Tools\\MSINFO32.EXE", "\\MSINFO32.EXE", "C:MSINFO32.EXE"}) {
+    SCOPED_TRACE(path);
+    Launcher l;
+    l.registry.SetValue(kPathKey, "PATH",
+                        {kErrorSuccess, path == "binary" ? 3u : kRegSz, path + '\0'});
+    l.registry.SetString(kFolderKey, "MSINFO", "C:\\Tools");
+    l.platform.files.insert("C:\\Tools\\MSINFO32.EXE");
+    l.Run();
+    EXPECT_TRUE(l.platform.started.empty());
+    l.ExpectMessageOnly();
+    for (const auto& call : l.registry.calls) EXPECT_EQ(call.find(kFolderKey), std::string::npos);
+  }
 }
 
 TEST(StartSysInfo, ToolThatFailsToStartShowsTheMessage) {
@@ -332,7 +337,11 @@ TEST(StartSysInfo, AnyRegistryContentEndsInExactlyOneOutcome) {
     const bool hasPath = pick(4) != 0;
     const bool pathDenied = pick(6) == 0;
     fake::FakeRegistry::Value path;
-    if (hasPath) l.registry.SetValue(kPathKey, "PATH", path = randomValue());
+    if (hasPath) {
+      path = randomValue();
+      if (pick(4) != 0 && path.bytes.size() >= 3) path.bytes.replace(0, 3, "C:\\");  // full
+      l.registry.SetValue(kPathKey, "PATH", path);
+    }
     if (pathDenied) l.registry.AddKey(kPathKey, kErrorAccessDenied);
     if (pick(4) != 0) {
       fake::FakeRegistry::Value folder = randomValue();
@@ -349,9 +358,12 @@ TEST(StartSysInfo, AnyRegistryContentEndsInExactlyOneOutcome) {
     l.platform.startSucceeds = pick(4) != 0;
     l.Run();
 
-    const bool started = !l.platform.started.empty() && l.platform.startSucceeds &&
-                         !l.platform.started.back().program.empty();
+    const bool started = !l.platform.started.empty() && l.platform.startSucceeds;
     ASSERT_LE(l.platform.started.size(), 1u);
+    for (const auto& start : l.platform.started) {  // only full paths are started
+      ASSERT_TRUE(start.program.substr(0, 3) == "C:\\" || start.program.substr(0, 2) == "\\\\")
+          << start.program;
+    }
     ASSERT_EQ(l.platform.messages.size() + (started ? 1u : 0u), 1u);
     if (!l.platform.messages.empty()) {
       ASSERT_EQ(l.platform.messages[0], kUnavailable);

@@ -44,8 +44,9 @@ const wchar_t kDriveRootTool[] = L"C:\\MSINFO32.EXE";
 
 std::wstring StandInPath() { return TestProgramFolder() + L"\\msinfo_standin.exe"; }
 
-// Where a program named by the number 261 is found: the clock's current folder.
-std::wstring NumberNamedTool() { return BuildFolder() + L"\\261"; }
+// Programs planted in the clock's current folder under the names a first value without a folder
+// gives: its text, and a number's decimal text (261).
+std::wstring PlantedInCurrentFolder(const wchar_t* name) { return BuildFolder() + L"\\" + name; }
 
 std::wstring LogPath() {
   wchar_t temp[MAX_PATH] = {};
@@ -286,7 +287,8 @@ void RemoveTestFiles() {
   RemoveDirectoryW(kJapaneseParent);
   RemoveFile(std::wstring(kEmptyFolder) + L"\\MSINFO32.EXE");
   RemoveDirectoryW(kEmptyFolder);
-  RemoveFile(NumberNamedTool());
+  RemoveFile(PlantedInCurrentFolder(L"MSINFO32.EXE"));
+  RemoveFile(PlantedInCurrentFolder(L"261"));
   RemoveFile(LogPath());
 }
 
@@ -621,16 +623,22 @@ TEST_F(SysInfoButton, ShowsTheMessageForAFirstValueFillingTheBufferWithoutATermi
   }
 }
 
-// A number is started as its decimal text: 261 (bytes 05 01 00 00) names the program "261" in
-// the clock's current folder.
-TEST_F(SysInfoButton, StartsANumberValueAsItsDecimalText) {
-  ASSERT_TRUE(PutStandIn(NumberNamedTool()));
+// A first value that is no full path starts nothing, though the system would find a program of
+// that name in the clock's current folder: neither the text "MSINFO32.EXE" nor a number, which
+// reads as its decimal text (261, bytes 05 01 00 00).
+TEST_F(SysInfoButton, NeverStartsAProgramFromTheCurrentFolder) {
+  ASSERT_TRUE(PutStandIn(PlantedInCurrentFolder(L"MSINFO32.EXE")));
+  ASSERT_TRUE(PutStandIn(PlantedInCurrentFolder(L"261")));
+  ASSERT_EQ(SetMachineText(kPathKey, kPathValue, L"MSINFO32.EXE"), ERROR_SUCCESS);
+  OpenAbout();
+  PressSysInfo();
+  ExpectMessageOnce();
   const DWORD number = 261;
   ASSERT_EQ(SetMachineValue(kPathKey, kPathValue, REG_DWORD, &number, sizeof(number)),
             ERROR_SUCCESS);
-  OpenAbout();
   PressSysInfo();
-  ExpectStartedOnce(NumberNamedTool(), L"261");
+  ExpectMessageOnce();
+  ExpectNothingStarted();
 }
 
 }  // namespace
