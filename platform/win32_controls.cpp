@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/win32_dpi.h"
@@ -97,9 +98,10 @@ HWND ControlSet::AddButton(Rect bounds, const std::string& text, ButtonRole role
   return control;
 }
 
-// The icon at the size the system gives an icon at the DPI, centred in the box: the picture
-// looks at every scale as it does at 96 DPI. The system enlarges the 32 x 32 image by repeating
-// its pixels, so at a whole factor each stays a crisp square.
+// The icon at the size the system gives an icon at the DPI, in a box grown from its top-left corner
+// to hold it where the icon is the larger (32 pixels in 432 twips at 96 DPI, 40 at 120): the
+// picture looks at every scale as it does at 96 DPI. The system enlarges the 32 x 32 image by
+// repeating its pixels, so at a whole factor each stays a crisp square.
 void ControlSet::AddIconPicture(Rect bounds, Colour background) {
   Add(L"STATIC", Kind::Picture, "", SS_ICON | SS_CENTERIMAGE | SS_REALSIZEIMAGE, bounds, nullptr,
       nullptr);
@@ -131,9 +133,14 @@ void ControlSet::Apply(Control& control, Look look) {
     control.icon = std::move(look.icon);
   }
   const Rect& b = control.bounds;
+  int width = TwipsToPixels(b.width, dpi_), height = TwipsToPixels(b.height, dpi_);
+  if (control.kind == Kind::Picture) {
+    // A picture holds its whole icon: a static control clips an image larger than itself.
+    width = std::max(width, SystemMetricForDpi(SM_CXICON, dpi_));
+    height = std::max(height, SystemMetricForDpi(SM_CYICON, dpi_));
+  }
   SetWindowPos(control.hwnd, nullptr, TwipsToPixels(b.left, dpi_), TwipsToPixels(b.top, dpi_),
-               TwipsToPixels(b.width, dpi_), TwipsToPixels(b.height, dpi_),
-               SWP_NOZORDER | SWP_NOACTIVATE);
+               width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   const HFONT font = look.font ? look.font.get() : dialogFont_.get();
   SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   control.madeFont = std::move(look.font);  // the old font goes once the new one is in place

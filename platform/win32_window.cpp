@@ -205,7 +205,9 @@ void Win32Window::LayOut(UINT dpi) {
 }
 
 void Win32Window::FollowSystemSettings(UINT message) {
-  // The message font may have changed with the settings: the controls take it again.
+  // New metrics or a new theme may have changed the frame: a window at its design size keeps its
+  // client area. The message font may have changed with the settings: the controls take it again.
+  if (message != WM_SYSCOLORCHANGE) scale_.MetricsChanged();
   if (message == WM_SETTINGCHANGE) LayOut(scale_.Dpi());
   painter_.RenewColours();
   // Common controls take a colour change from their parent.
@@ -275,6 +277,9 @@ bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_SIZE:
       if (wParam == SIZE_RESTORED) scale_.Restored();
       return false;
+    case WM_WINDOWPOSCHANGED:
+      scale_.PositionChanged();
+      return false;  // the default handling sends WM_SIZE and WM_MOVE
     case WM_PRINTCLIENT:
       painter_.Print(reinterpret_cast<HDC>(wParam));
       result = 0;

@@ -10,12 +10,28 @@ void WindowScale::Attach(HWND hwnd, UINT classIconDpi) {
   hwnd_ = hwnd;
   iconDpi_ = classIconDpi;
   dpi_ = DpiForWindow(hwnd_);
+  frameSize_ = FrameSize();
+  clientSize_ = ClientSize();
   LoadIcons();
 }
 
 int WindowScale::ToPixels(int twips) const { return TwipsToPixels(twips, dpi_); }
 
+SIZE WindowScale::FrameSize() const {
+  RECT frame{};
+  GetWindowRect(hwnd_, &frame);
+  return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+SIZE WindowScale::ClientSize() const {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  return {client.right, client.bottom};
+}
+
 void WindowScale::FitClientSize() {
+  const OwnChange own(*this);
+  atDesignSize_ = true;
   const int width = ToPixels(clientWidthTwips_);
   const int height = ToPixels(clientHeightTwips_);
   RECT window{}, client{};
@@ -40,6 +56,7 @@ void WindowScale::Place(const std::function<void()>& centre) {
     // Centring may take the dialog to a monitor of another scale: it is then laid out at that
     // scale (here, or by WM_DPICHANGED while it is placed), and centred again at its new size.
     const UINT before = dpi_;
+    const OwnChange own(*this);
     centre();
     const UINT placedAt = DpiForWindow(hwnd_);
     if (placedAt != dpi_) {
@@ -49,13 +66,6 @@ void WindowScale::Place(const std::function<void()>& centre) {
     if (dpi_ != before) centre();
   }
   placed_ = true;
-}
-
-bool WindowScale::AtDesignSize() const {
-  RECT client{};
-  GetClientRect(hwnd_, &client);
-  return client.right == ToPixels(clientWidthTwips_) &&
-         client.bottom == ToPixels(clientHeightTwips_);
 }
 
 RECT WindowScale::DesignFrame(UINT dpi) const {
@@ -69,17 +79,25 @@ RECT WindowScale::DesignFrame(UINT dpi) const {
 
 // Answered so that the system suggests the right rectangle at once: scaled linearly, frame and
 // menu bar included, a window at its design size would need a second resize to its client area,
-// and while it is dragged across a monitor's edge that second size could move it back over.
-bool WindowScale::ScaledSize(UINT dpi, SIZE& size) const {
-  if (!placed_ || IsIconic(hwnd_) || IsZoomed(hwnd_) || !AtDesignSize()) return false;
+// and while it is dragged across a monitor's edge that second size could move it back over. A
+// pending size other than the window's own is a resize under way, the user's or a program's
+// (SetWindowPos onto a monitor of another scale): that size is the one to scale.
+bool WindowScale::ScaledSize(UINT dpi, SIZE& size) {
+  if (!placed_ || IsIconic(hwnd_) || IsZoomed(hwnd_) || !atDesignSize_) return false;
+  const SIZE own = FrameSize();
+  if (size.cx != own.cx || size.cy != own.cy) {
+    atDesignSize_ = false;
+    return false;
+  }
   const RECT frame = DesignFrame(dpi);
   size = {frame.right, frame.bottom};
   return true;
 }
 
+// All or nothing: a layout the system refuses a font for throws before anything is recorded.
 void WindowScale::ApplyDpi(UINT dpi) {
+  layOut_(dpi);
   dpi_ = dpi;
-  layOut_(dpi_);
   LoadIcons();
 }
 
@@ -90,7 +108,7 @@ void WindowScale::ApplyDpi(UINT dpi) {
 // that changes nothing. A window not yet shown is only laid out again: it is placed when it is
 // shown.
 void WindowScale::TakeNewDpi(UINT dpi, const RECT& suggested) {
-  const bool atDesignSize = AtDesignSize();
+  const bool atDesignSize = atDesignSize_;
   ApplyDpi(dpi);
   if (!placed_) {
     FitClientSize();
@@ -102,6 +120,7 @@ void WindowScale::TakeNewDpi(UINT dpi, const RECT& suggested) {
   }
   const bool maximised = IsZoomed(hwnd_) != FALSE;
   if (maximised) RestoreToDesignSize();
+  const OwnChange own(*this);
   SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   if (atDesignSize && !maximised) FitClientSize();
@@ -113,10 +132,51 @@ void WindowScale::Restored() {
   FitClientSize();
 }
 
+// A change of both the window's size and its client area's, made neither by the window nor by
+// maximising, minimising or restoring, is a resize: by the user, or by another program. It leaves
+// the window at its design size only when it gives it the design client area (as an X window
+// manager that answers late with a size the window has had does). A frame that changes alone,
+// the client area or the window keeping its size, is no resize.
+void WindowScale::PositionChanged() {
+  if (hwnd_ == nullptr) return;
+  const SIZE frame = FrameSize(), client = ClientSize();
+  const bool normal = !IsIconic(hwnd_) && !IsZoomed(hwnd_);
+  const bool resized = (frame.cx != frameSize_.cx || frame.cy != frameSize_.cy) &&
+                       (client.cx != clientSize_.cx || client.cy != clientSize_.cy);
+  if (resized && normal && shownNormal_ && ownChanges_ == 0) {
+    atDesignSize_ = client.cx == ToPixels(clientWidthTwips_) &&
+                    client.cy == ToPixels(clientHeightTwips_);
+  }
+  frameSize_ = frame;
+  clientSize_ = client;
+  shownNormal_ = normal;
+}
+
+// Windows keeps every window's outer rectangle when the non-client metrics change, and computes
+// the frame again, before this message or after it: the menu bar or the caption grows, and the
+// client area shrinks. A window at its design size computes its frame now, so that the order does
+// not matter, and takes its design client area again. A maximised or minimised one does so when
+// it is restored.
+void WindowScale::MetricsChanged() {
+  if (hwnd_ == nullptr || !atDesignSize_) return;
+  if (IsIconic(hwnd_) || IsZoomed(hwnd_)) {
+    fitWhenRestored_ = true;
+    return;
+  }
+  {
+    const OwnChange own(*this);
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  }
+  FitClientSize();
+}
+
 // The size a maximised or minimised window restores to: its design client area at the DPI.
 // SW_SHOWNA leaves the window in its state, and the focus where it is. The frame is worked out
 // for the DPI, so the client area is measured once more when the window is restored.
 void WindowScale::RestoreToDesignSize() {
+  const OwnChange own(*this);
+  atDesignSize_ = true;
   fitWhenRestored_ = true;
   WINDOWPLACEMENT placement{};
   placement.length = sizeof(placement);

@@ -273,11 +273,12 @@ TEST_F(AboutDialog, ControlsHaveTheirTextsAndPlacesInTabOrder) {
     int left, top, width, height;  // twips
   };
   // In tab order: OK, system information, icon, version, title, the two description lines
-  // (index 2, the lower one, before index 3), the disclaimer.
+  // (index 2, the lower one, before index 3), the disclaimer. The icon's picture, 432 twips, has
+  // grown to hold the 40-pixel icon of this DPI.
   const Expected expected[] = {
       {L"Button", L"OK", 4728, 2148, 1620, 345},
       {L"Button", L"ｼｽﾃﾑ情報(&S)...", 4740, 2592, 1608, 345},
-      {L"Static", L"", 240, 240, 432, 432},
+      {L"Static", L"", 240, 240, 480, 480},
       {L"Static", kVersionText, 1050, 780, 3885, 225},
       {L"Static", L"MorvTime", 1050, 240, 3885, 480},
       {L"Static", FromUtf8(about_layout::kDescription2Text), 1080, 1560, 3888, 204},
@@ -339,14 +340,15 @@ TEST_F(AboutDialog, PaintsTheIconTheEtchedSeparatorAndItsTextsInTheirFonts) {
   shot.SavePpm("about_dialog.ppm");
   const std::uint32_t face = SysColour(COLOR_BTNFACE);
 
-  // The icon on light grey: the picture is 36 pixels square at (20, 20), the icon drawn at the 40
-  // pixels of an icon at this DPI and centred in it, as at 96 DPI the 32-pixel icon is in its 29,
-  // so the X runs from corner to corner.
-  for (const POINT corner :
-       {POINT{20, 20}, POINT{55, 20}, POINT{20, 55}, POINT{55, 55}, POINT{37, 37}}) {
-    EXPECT_EQ(shot.at(corner.x, corner.y), 0u) << corner.x << "," << corner.y;
-  }
-  for (const POINT edge : {POINT{37, 20}, POINT{20, 37}, POINT{55, 37}, POINT{37, 55}}) {
+  // The whole icon on light grey: the 40 pixels of an icon at this DPI, in a picture grown from its
+  // 36 pixels (432 twips) at (20, 20) to hold them, as at 96 DPI 32 pixels in 29.
+  EXPECT_EQ(WholeIconProblem(dialog, kDpi), "");
+  const RECT box = RectInClient(dialog, IconPicture(dialog));
+  EXPECT_EQ(box.left, 20);
+  EXPECT_EQ(box.top, 20);
+  const LONG middle = (box.left + box.right) / 2;
+  for (const POINT edge : {POINT{middle, box.top}, POINT{box.left, middle},
+                           POINT{box.right - 1, middle}, POINT{middle, box.bottom - 1}}) {
     EXPECT_EQ(shot.at(edge.x, edge.y), 0xC0C0C0u) << edge.x << "," << edge.y;
   }
 

@@ -194,6 +194,34 @@ extern "C" __declspec(dllexport) DWORD WINAPI RestoreColours(void*) {
                                                                                              : 1;
 }
 
+namespace {
+NONCLIENTMETRICSW gSavedMetrics;
+bool gMetricsChanged = false;
+}  // namespace
+
+extern "C" __declspec(dllexport) DWORD WINAPI UseLargerFrames(void*) {
+  const Shared shared;
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return 1;
+  if (!gMetricsChanged) gSavedMetrics = metrics;
+  gMetricsChanged = true;
+  metrics.iCaptionHeight += 10;
+  metrics.iMenuHeight += 16;
+  metrics.lfCaptionFont.lfHeight = metrics.lfCaptionFont.lfHeight * 3 / 2;
+  metrics.lfMenuFont.lfHeight = metrics.lfMenuFont.lfHeight * 2;
+  return SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0) ? 0 : 1;
+}
+
+extern "C" __declspec(dllexport) DWORD WINAPI RestoreFrames(void*) {
+  const Shared shared;
+  if (!gMetricsChanged) return 0;
+  gMetricsChanged = false;
+  return SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof(gSavedMetrics), &gSavedMetrics, 0)
+             ? 0
+             : 1;
+}
+
 extern "C" __declspec(dllexport) DWORD WINAPI PaintThemedBackgrounds(void* parameter) {
   const Shared shared;
   if (!shared) return 1;

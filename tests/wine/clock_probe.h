@@ -23,6 +23,11 @@ inline constexpr char kMeasureLabels[] = "MeasureLabels";
 // low vision sets them; RestoreColours(nullptr): the colours from before.
 inline constexpr char kUseLightOnDarkColours[] = "UseLightOnDarkColours";
 inline constexpr char kRestoreColours[] = "RestoreColours";
+// UseLargerFrames(nullptr): the menu bar 16 and the caption 10 pixels taller, in larger fonts, as
+// a larger text size, a theme or the classic metrics make them (SPI_SETNONCLIENTMETRICS, not
+// broadcast); RestoreFrames(nullptr): the metrics from before.
+inline constexpr char kUseLargerFrames[] = "UseLargerFrames";
+inline constexpr char kRestoreFrames[] = "RestoreFrames";
 // PaintThemedBackgrounds(dialog): has each button ask for its parent's background, as a themed
 // button does, into ClockProbeShared::backgrounds.
 inline constexpr char kPaintThemedBackgrounds[] = "PaintThemedBackgrounds";

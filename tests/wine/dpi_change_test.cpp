@@ -6,12 +6,14 @@
 // lay out again at the new DPI: the clock's client size and face, the About dialog's size,
 // controls, fonts and icon. The test sends the messages itself, as the system would, to the real
 // morvtime.exe. (Under Wine the frame then stays at the system's DPI; on Windows it changes too.)
+// New non-client metrics change the frame instead: a window at its design size keeps its client
+// area.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,11 +70,12 @@ bool SendDpiChanged(HWND window, HANDLE process, int dpi, RECT suggested) {
 }
 
 // WM_GETDPISCALEDSIZE, as the system asks it before a scale change: whether the window computed
-// its size at dpi, and that size (its present size on the way in).
-LRESULT AskScaledSize(HWND window, HANDLE process, int dpi, SIZE& size) {
+// its size at dpi, and that size. On the way in, the pending size: the present size, or larger
+// by grow while a resize is under way.
+LRESULT AskScaledSize(HWND window, HANDLE process, int dpi, SIZE& size, SIZE grow = {0, 0}) {
   RECT frame{};
   GetWindowRect(window, &frame);
-  size = {frame.right - frame.left, frame.bottom - frame.top};
+  size = {frame.right - frame.left + grow.cx, frame.bottom - frame.top + grow.cy};
   return SendWithData(window, process, WM_GETDPISCALEDSIZE, static_cast<WPARAM>(dpi), &size,
                       sizeof(size));
 }
@@ -153,7 +156,30 @@ TEST(DpiChange, TheClockTakesTheSuggestedRectangleAndRedrawsItsFaceAtTheNewScale
   }
   // 144 DPI: 774 x 134 pixels.
   EXPECT_TRUE(HasClientSize(clock.window, 774, 134));
+
+  // A program moves the clock onto a monitor of another scale and resizes it in one call: the
+  // pending size is not the clock's own. That size is left to the system to scale, and the
+  // clock takes the rectangle the system suggests for it.
+  SIZE pending{};
+  EXPECT_EQ(AskScaledSize(clock.window, clock.process.handle(), 96, pending, {100, 40}), FALSE);
+  const RECT suggested{60, 70, 60 + MulDiv(pending.cx, 96, kNewDpi),
+                       70 + MulDiv(pending.cy, 96, kNewDpi)};
+  ASSERT_TRUE(SendDpiChanged(clock.window, clock.process.handle(), 96, suggested));
+  const RECT frame = FrameOf(clock.window);
+  EXPECT_TRUE(EqualRect(&frame, &suggested)) << Text(frame) << ", suggested " << Text(suggested);
   EXPECT_TRUE(clock.process.Running());
+}
+
+// The window manager's last word on a window's state and size: its frame has stayed the same for
+// 300 ms. (An X window manager answers a minimise, a restore or a maximise a moment later.)
+bool FrameSettles(HWND window) {
+  RECT last = FrameOf(window);
+  DWORD since = GetTickCount();
+  return WaitUntil([&] {
+    const RECT now = FrameOf(window);
+    if (!EqualRect(&now, &last)) last = now, since = GetTickCount();
+    return GetTickCount() - since >= 300;
+  });
 }
 
 // A scale change never breaks the window's state. Maximised, the clock stays maximised over the
@@ -179,14 +205,7 @@ TEST(DpiChange, KeepsAMaximisedOrMinimisedClockSoAndAResizedClockItsSize) {
   ShowWindow(window, SW_MAXIMIZE);
   ASSERT_TRUE(
       WaitUntil([&] { return IsZoomed(window) && ClientSize(window).cx > Px(7740, kStartDpi); }));
-  // The window manager's last word on the size: the frame has stayed the same for 300 ms.
-  RECT last = FrameOf(window);
-  DWORD since = GetTickCount();
-  ASSERT_TRUE(WaitUntil([&] {
-    const RECT now = FrameOf(window);
-    if (!EqualRect(&now, &last)) last = now, since = GetTickCount();
-    return GetTickCount() - since >= 300;
-  }));
+  ASSERT_TRUE(FrameSettles(window));
   const RECT maximised = FrameOf(window);
   SIZE size{};
   EXPECT_EQ(AskScaledSize(window, process, kNewDpi, size), FALSE);
@@ -206,6 +225,7 @@ TEST(DpiChange, KeepsAMaximisedOrMinimisedClockSoAndAResizedClockItsSize) {
   ShowWindow(window, SW_RESTORE);
   EXPECT_TRUE(WaitUntil([&] { return restoredTo(kStartDpi); }))
       << "restored to " << ClientSize(window).cx << "x" << ClientSize(window).cy;
+  ASSERT_TRUE(FrameSettles(window));
 
   const int width = Px(7740, kStartDpi) + 120, height = Px(1344, kStartDpi) + 60;
   const RECT resized = SuggestedRect(window, 50, 60, width, height, kStartDpi);
@@ -244,17 +264,18 @@ const ControlPlace kControls[] = {
   for (std::size_t i = 0; i < std::size(kControls); ++i) {
     const ControlPlace& want = kControls[i];
     const RECT got = RectInClient(dialog, children[i]);
-    const RECT expected{Px(want.left, dpi), Px(want.top, dpi),
-                        Px(want.left, dpi) + Px(want.width, dpi),
-                        Px(want.top, dpi) + Px(want.height, dpi)};
+    RECT expected{Px(want.left, dpi), Px(want.top, dpi), Px(want.left, dpi) + Px(want.width, dpi),
+                  Px(want.top, dpi) + Px(want.height, dpi)};
+    if (children[i] == IconPicture(dialog)) {  // grown to hold an icon of the DPI
+      const int icon = GetSystemMetricsForDpi(SM_CXICON, static_cast<UINT>(dpi));
+      expected.right = std::max<LONG>(expected.right, expected.left + icon);
+      expected.bottom = std::max<LONG>(expected.bottom, expected.top + icon);
+    }
     if (WindowText(children[i]) != want.text)
       return ::testing::AssertionFailure() << "control " << i << " has another text";
     if (!EqualRect(&got, &expected)) {
       return ::testing::AssertionFailure()
-             << "control " << i << " at " << got.left << "," << got.top << " "
-             << got.right - got.left << "x" << got.bottom - got.top << ", expected "
-             << expected.left << "," << expected.top << " " << expected.right - expected.left << "x"
-             << expected.bottom - expected.top;
+             << "control " << i << " at " << Text(got) << ", expected " << Text(expected);
     }
   }
   return ::testing::AssertionSuccess();
@@ -321,13 +342,6 @@ RECT TextInk(const std::wstring& text, const LOGFONTW& font) {
   return ::testing::AssertionSuccess();
 }
 
-// The width of the icon's ink in the picture box, which has the size an icon has at the DPI.
-int IconInkWidth(HWND dialog, int dpi) {
-  const RECT ink =
-      Ink(CaptureClient(dialog), {Px(240, dpi), Px(240, dpi), Px(672, dpi), Px(672, dpi)});
-  return ink.right - ink.left;
-}
-
 TEST(DpiChange, TheAboutDialogTakesTheSuggestedRectangleAndLaysOutItsControlsAgain) {
   ASSERT_EQ(ScreenDpi(), static_cast<UINT>(kStartDpi));
   RunningClock clock;
@@ -341,8 +355,8 @@ TEST(DpiChange, TheAboutDialogTakesTheSuggestedRectangleAndLaysOutItsControlsAga
   ClockProbe probe(clock.process.handle());
   EXPECT_TRUE(TextsFitTheirLabels(probe, dialog));
 
-  std::map<int, int> iconWidth;
-  for (const int dpi : {kNewDpi, 96, kStartDpi}) {
+  EXPECT_EQ(WholeIconProblem(dialog, kStartDpi), "");
+  for (const int dpi : {kNewDpi, 192, 96, kStartDpi}) {
     SCOPED_TRACE(::testing::Message() << "to " << dpi << " DPI");
     const int width = Px(6576, dpi), height = Px(2964, dpi);
     const RECT suggested = SuggestedRect(dialog, 70, 90, width, height, dpi);
@@ -359,11 +373,111 @@ TEST(DpiChange, TheAboutDialogTakesTheSuggestedRectangleAndLaysOutItsControlsAga
     EXPECT_TRUE(ControlsPlacedAt(dialog, dpi));
     EXPECT_TRUE(TextsDrawnAt(dialog, dpi));
     EXPECT_TRUE(TextsFitTheirLabels(probe, dialog));
-    iconWidth[dpi] = IconInkWidth(dialog, dpi);
+    EXPECT_EQ(WholeIconProblem(dialog, dpi), "");
   }
-  EXPECT_NEAR(iconWidth[kNewDpi], 1.5 * iconWidth[96], 1.0);
   // The clock was not touched by the dialog's move.
   EXPECT_TRUE(HasClientSize(clock.window, Px(7740, kStartDpi), Px(1344, kStartDpi)));
+}
+
+// ---- New frame metrics ----
+
+// Larger frames in the clock's process for as long as this object lives: Wine applies
+// SPI_SETNONCLIENTMETRICS to the process that sets it.
+class LargerFrames {
+ public:
+  explicit LargerFrames(ClockProbe& probe) : probe_(probe), set_(probe.Run(kUseLargerFrames)) {}
+  ~LargerFrames() { Restore(); }
+  LargerFrames(const LargerFrames&) = delete;
+  LargerFrames& operator=(const LargerFrames&) = delete;
+  const std::string& problem() const { return set_; }
+  std::string Restore() { return probe_.Run(kRestoreFrames); }
+
+ private:
+  ClockProbe& probe_;
+  std::string set_;
+};
+
+// What Windows does for every top-level window when the non-client metrics change: it computes
+// the frame again, keeping the window's rectangle, and it broadcasts the change, in either order.
+// Wine only broadcasts (and not for a change that is not broadcast, as the probe's): the test
+// computes the frame itself, as Windows would.
+void RecomputeFrame(HWND window) {
+  SetWindowPos(window, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+void BroadcastMetrics(HWND window) {
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(window, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0, SMTO_NORMAL, 10000,
+                      &answer);
+}
+
+// A larger menu bar and caption, and back: both windows at their design size keep their client
+// area, whichever order the frame change and the message come in, and stay at their design size
+// for the next scale change; a clock resized by hand keeps its window's size.
+TEST(MetricsChange, WindowsAtTheirDesignSizeKeepTheirClientAreaAndAResizedClockItsSize) {
+  ASSERT_EQ(ScreenDpi(), static_cast<UINT>(kStartDpi));
+  RunningClock clock;
+  ASSERT_TRUE(clock.Start());
+  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
+  const HWND dialog = WaitForWindow(clock.process.id(), kAboutCaption, 10000);
+  ASSERT_NE(dialog, nullptr);
+  const HANDLE process = clock.process.handle();
+  const SIZE clockDesign{Px(7740, kStartDpi), Px(1344, kStartDpi)};
+  const SIZE dialogDesign{Px(6576, kStartDpi), Px(2964, kStartDpi)};
+  ASSERT_TRUE(HasClientSize(clock.window, clockDesign.cx, clockDesign.cy));
+  const RECT clockBefore = FrameOf(clock.window), dialogBefore = FrameOf(dialog);
+  ClockProbe probe(process);
+
+  {
+    LargerFrames larger(probe);
+    ASSERT_EQ(larger.problem(), "");
+    RecomputeFrame(clock.window);  // the frame first
+    BroadcastMetrics(clock.window);
+    BroadcastMetrics(dialog);  // the message first
+    RecomputeFrame(dialog);
+    ASSERT_TRUE(FrameSettles(clock.window) && FrameSettles(dialog));
+    EXPECT_TRUE(HasClientSize(clock.window, clockDesign.cx, clockDesign.cy))
+        << "clock " << ClientSize(clock.window).cx << " x " << ClientSize(clock.window).cy;
+    EXPECT_TRUE(HasClientSize(dialog, dialogDesign.cx, dialogDesign.cy))
+        << "dialog " << ClientSize(dialog).cx << " x " << ClientSize(dialog).cy;
+    const RECT clockLarger = FrameOf(clock.window), dialogLarger = FrameOf(dialog);
+    EXPECT_GE(clockLarger.bottom - clockLarger.top, clockBefore.bottom - clockBefore.top + 26);
+    EXPECT_GE(dialogLarger.bottom - dialogLarger.top, dialogBefore.bottom - dialogBefore.top + 10);
+
+    ASSERT_EQ(larger.Restore(), "");
+    BroadcastMetrics(clock.window);
+    RecomputeFrame(clock.window);
+    RecomputeFrame(dialog);
+    BroadcastMetrics(dialog);
+  }
+  ASSERT_TRUE(FrameSettles(clock.window) && FrameSettles(dialog));
+  const RECT clockAfter = FrameOf(clock.window), dialogAfter = FrameOf(dialog);
+  EXPECT_EQ(Dimensions(clockAfter), Dimensions(clockBefore));
+  EXPECT_EQ(Dimensions(dialogAfter), Dimensions(dialogBefore));
+  SIZE size{};
+  EXPECT_EQ(AskScaledSize(clock.window, process, kNewDpi, size), TRUE)
+      << "no longer at design size";
+  EXPECT_EQ(AskScaledSize(dialog, process, kNewDpi, size), TRUE) << "no longer at design size";
+
+  // Resized by hand, the clock keeps its window's size: its client area gives way to the frame.
+  const RECT resized =
+      SuggestedRect(clock.window, 50, 60, clockDesign.cx + 120, clockDesign.cy + 60, kStartDpi);
+  SetWindowPos(clock.window, nullptr, resized.left, resized.top, resized.right - resized.left,
+               resized.bottom - resized.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(WaitUntil(
+      [&] { return HasClientSize(clock.window, clockDesign.cx + 120, clockDesign.cy + 60); }));
+  ASSERT_TRUE(FrameSettles(clock.window));
+  {
+    LargerFrames larger(probe);
+    ASSERT_EQ(larger.problem(), "");
+    RecomputeFrame(clock.window);
+    BroadcastMetrics(clock.window);
+    ASSERT_TRUE(FrameSettles(clock.window));
+    EXPECT_EQ(Dimensions(FrameOf(clock.window)), Dimensions(resized));
+    EXPECT_LT(ClientSize(clock.window).cy, clockDesign.cy + 60);
+  }
+  RecomputeFrame(clock.window);
+  EXPECT_TRUE(clock.process.Running());
 }
 
 }  // namespace

@@ -189,6 +189,38 @@ RECT RectInClient(HWND parent, HWND child) {
   return rect;
 }
 
+HWND IconPicture(HWND dialog) {
+  for (const HWND child : Children(dialog)) {
+    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return child;
+  }
+  return nullptr;
+}
+
+std::string WholeIconProblem(HWND dialog, int dpi) {
+  const HWND picture = IconPicture(dialog);
+  if (picture == nullptr) return "no picture";
+  RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  const Pixels shot = CaptureClient(dialog);
+  const RECT box = RectInClient(dialog, picture);
+  // Nothing but the icon lies left of the title (1050 twips) and above the description lines.
+  const int clear = MulDiv(1050, dpi, 1440);
+  const RECT ink = Ink(shot, {0, 0, clear, clear});
+  const int spans = GetSystemMetricsForDpi(SM_CXICON, static_cast<UINT>(dpi)) * 30 / 32 - 1;
+  const bool inside =
+      ink.left > box.left && ink.top > box.top && ink.right < box.right && ink.bottom < box.bottom;
+  const bool whole = ink.right - ink.left >= spans && ink.bottom - ink.top >= spans;
+  const bool cornerToCorner =
+      whole && shot.Dark(ink.left, ink.top) && shot.Dark(ink.right - 1, ink.top) &&
+      shot.Dark(ink.left, ink.bottom - 1) && shot.Dark(ink.right - 1, ink.bottom - 1);
+  if (inside && whole && cornerToCorner) return "";
+  const auto text = [](const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
+  };
+  return "ink " + text(ink) + " in a picture at " + text(box) + "; the X spans at least " +
+         std::to_string(spans) + " pixels at " + std::to_string(dpi) + " DPI";
+}
+
 const BYTE* RemotePeb(HANDLE process) {
   using QueryProcess = NTSTATUS(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
   const auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void (*)()>(

@@ -87,6 +87,13 @@ SIZE ClientSize(HWND hwnd);
 std::vector<HWND> Children(HWND parent);
 // A child's rectangle in its parent's client coordinates.
 RECT RectInClient(HWND parent, HWND child);
+// The About dialog's picture control (the static control that shows an icon); nullptr if none.
+HWND IconPicture(HWND dialog);
+// What keeps the About dialog's picture from showing its whole icon at this DPI; "" when it shows
+// it: the X's ink lies inside the picture with a margin on every side (a picture smaller than its
+// icon clips the strokes' ends), spans the 30 of the image's 32 pixels that it spans at the size
+// of an icon at the DPI, and runs from corner to corner.
+std::string WholeIconProblem(HWND dialog, int dpi);
 
 // The address of another process's PEB (its process environment block); nullptr if unknown.
 const BYTE* RemotePeb(HANDLE process);

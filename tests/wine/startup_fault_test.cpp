@@ -296,6 +296,28 @@ TEST(LaterFault, OnlySettingsOfTheLookRemakeTheFontsAndARefusalKeepsTheOldOnes) 
   EXPECT_EQ(GetObjectType(reinterpret_cast<HGDIOBJ>(font)), static_cast<DWORD>(OBJ_FONT));
 }
 
+// A scale change whose font the system refuses changes nothing: the dialog stays laid out for its
+// DPI, and lays out again (for a settings change, here) at that DPI, not at the refused one.
+TEST(LaterFault, AScaleChangeWithARefusedFontKeepsTheOldScale) {
+  ClockOnThisThread program;
+  SendMessageW(program.window, WM_COMMAND, GetMenuItemID(GetMenu(program.window), 1), 0);
+  const HWND dialog = FindWindowW(nullptr, kAboutCaption);
+  ASSERT_NE(dialog, nullptr);
+  const HWND ok = Children(dialog)[0];
+  const RECT before = RectInClient(dialog, ok);
+  {
+    const Refusal refusal("gdi32.dll", "CreateFontIndirectW", reinterpret_cast<void*>(&RefuseFont));
+    RECT suggested{};
+    GetWindowRect(dialog, &suggested);
+    SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  }
+  RECT after = RectInClient(dialog, ok);
+  EXPECT_TRUE(EqualRect(&after, &before)) << "half laid out at the refused DPI";
+  SendMessageW(dialog, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+  after = RectInClient(dialog, ok);
+  EXPECT_TRUE(EqualRect(&after, &before)) << "laid out at the refused DPI";
+}
+
 // A screen reader's request while the accessibility library is refused: the reader gets the
 // system's default object of a client area, and the clock ticks on. (This process imports the
 // library itself; only the clock's own loading of it is refused.)
