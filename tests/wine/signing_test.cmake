@@ -119,10 +119,13 @@ run(bash -c [[source "$2/scripts/wine-env.sh"
     done
     sleep 0.05  # leaving the build most of the processor
   done
-  if ! wait "$release" || [ -n "$holders" ]
+  if ! wait "$release"
   then
     cat release.log release.trace >&2
-    printf 'the PIN was in the environment of:\n%b' "$holders" >&2
+    exit 1
+  elif [ -n "$holders" ]
+  then
+    printf '%b' "$holders" | sort -u | sed 's/^/the PIN was in the environment of: /' >&2
     exit 1
   fi
   ! grep -F -e "$1" release.trace && grep -q 'scripts/sign ' release.trace &&
