@@ -117,7 +117,7 @@ run(bash -c [[source "$2/scripts/wine-env.sh"
       fi
       holders+="$(tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline")\n"
     done
-    sleep 0.05  # leaving the build most of the processor
+    sleep 0.2  # leaving the build most of the processor
   done
   if ! wait "$release"
   then
