@@ -14,11 +14,21 @@ source "$here/../../scripts/wine-env.sh"
 case=$1 build=$2 ctest=$3 quick=$4 long=$5
 env=("$here/test_env.sh")
 fail() { echo "test_env_test: $*" >&2; exit 1; }
+# second_ctest ARGUMENT...: another ctest of the build's tests (the same commands, whose start and
+# stop act on BUILD), run from a copy of its test lists so that its log does not replace this run's.
+second_ctest() {
+  local lists status=0
+  lists=$(mktemp -d)
+  (cd "$build" && find . -name CTestTestfile.cmake -exec cp --parents {} "$lists" \;)
+  "$ctest" --test-dir "$lists" "$@" || status=$?
+  rm -rf "$lists"
+  return "$status"
+}
 
 case "$case" in
   second_run)
     keeper=$(cat "$build/wine-test.env/keeper")
-    if output=$("$ctest" --test-dir "$build" --output-on-failure -R "^$(basename "$quick" .exe)\$" 2>&1); then
+    if output=$(second_ctest --output-on-failure -R "^$(basename "$quick" .exe)\$" 2>&1); then
       fail "a second ctest ran beside this one: $output"
     fi
     echo "$output" | grep 'test_env: ' || fail "the second ctest did not say why it failed: $output"
@@ -49,10 +59,10 @@ case "$case" in
     ;;
 
   home)
+    unset XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME XDG_STATE_HOME
     home=$(mktemp -d)
     status=0
-    env -u XDG_CONFIG_HOME -u XDG_CACHE_HOME -u XDG_DATA_HOME -u XDG_STATE_HOME HOME="$home" \
-      "$ctest" --test-dir "$build" -R "^$(basename "$quick" .exe)\$" || status=$?
+    HOME=$home second_ctest -R "^$(basename "$quick" .exe)\$" || status=$?
     left=$(find "$home" -mindepth 1 | head)
     rm -rf "$home"
     [ "$status" -eq 0 ] || fail "the plain ctest failed ($status)"
