@@ -43,17 +43,18 @@ case "$case" in
     test=$!
     morv_wait_until 60 grep -q '^\[ RUN' "$log" || fail "$long did not start a test"
     sleep 1
-    mapfile -t before < <("${env[@]}" exec "$build" bash -c \
-      "source '$here/../../scripts/wine-env.sh' && for p in \$(morv_prefix_processes); do morv_process_id \$p; done")
+    before=$(for pid in $(WINEPREFIX=$build/wine-test morv_prefix_processes); do
+      morv_process_id "$pid"
+    done)
     "${env[@]}" exec "$build" wineserver -k9
     status=0
     wait "$test" || status=$?
     cat "$log"
     "${env[@]}" exec "$build" bash -c \
       "source '$here/../../scripts/wine-env.sh' && morv_restart_prefix 120" >/dev/null
-    for id in "${before[@]}"; do
+    while read -r id; do
       ! morv_alive "$id" || fail "a program of the prefix (pid ${id% *}) outlived its wineserver"
-    done
+    done <<<"$before"
     [ "$status" -ne 0 ] || fail "$long passed although its wineserver was killed under it"
     grep -q 'did not run to its end' "$log" || fail "the failure does not say that it did not end"
     ;;
