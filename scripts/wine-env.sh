@@ -20,11 +20,17 @@ morv_at_exit() { MORV_AT_EXIT+=("$1"); }
 
 # morv_run PROGRAM ARGUMENT...: runs PROGRAM and waits for it as a child that the script's traps
 # need not wait for (bash runs them only once a program in the foreground has ended); should the
-# script be stopped meanwhile, morv_cleanup ends it.
+# script be stopped meanwhile, morv_cleanup ends it and everything it started. The child leads a
+# process group of its own (job control, on for that moment), which the clean-up ends as a whole:
+# make and the compilers under cmake --build, the tests under ctest. Without it the child and all
+# below it would ignore Ctrl-C, as background jobs of a non-interactive shell do, and outlive the
+# child. It reads no terminal: a background group that tried would stop.
 MORV_CHILD=""
 morv_run() {
-  "$@" &
+  set -m
+  "$@" </dev/null &
   MORV_CHILD=$! MORV_CHILD_NAME=$1
+  set +m
   local status=0
   wait "$MORV_CHILD" || status=$?
   MORV_CHILD=""
@@ -204,19 +210,36 @@ morv_wine_step() {
   return "$status"
 }
 
-# morv_alive PID: whether the process runs; one that has ended but was not yet waited for (a
-# zombie) does not.
-morv_alive() {
-  local state
-  state=$(ps -o stat= -p "$1" 2>/dev/null) && [ "${state#Z}" = "$state" ]
+# morv_process_id PID: "PID START", the process and the moment it started (/proc/PID/stat field
+# 22), which tell it from a later process given the same pid; fails when there is no such process.
+morv_process_id() {
+  local stat fields
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+  read -ra fields <<<"${stat##*) }"  # the fields after the command name, from field 3
+  echo "$1 ${fields[19]}"
 }
 
-# morv_wait_for PID WHAT SECONDS: waits until the process has ended, saying after two seconds that
-# it waits for WHAT; fails after SECONDS.
+# morv_alive PID|"PID START": whether the process runs; one that has ended but was not yet waited
+# for (a zombie) does not, nor, given START, a later process with the same pid.
+morv_alive() {
+  local pid=${1%% *} stat fields
+  stat=$(cat "/proc/$pid/stat" 2>/dev/null) || return 1
+  read -ra fields <<<"${stat##*) }"
+  [ "${fields[0]}" != Z ] && { [ "$pid" = "$1" ] || [ "$1" = "$pid ${fields[19]}" ]; }
+}
+
+# morv_group_alive PGID: whether any process of the process group runs (zombies aside).
+morv_group_alive() {
+  ps -e -o pgid=,stat= | awk -v group="$1" '$1 == group && $2 !~ /^Z/ { found = 1 } END { exit !found }'
+}
+
+# morv_wait_for PID|"PID START" WHAT SECONDS [CHECK]: waits until the process has ended (or, with
+# CHECK morv_group_alive, the process group), saying after two seconds that it waits for WHAT;
+# fails after SECONDS.
 morv_wait_for() {
-  local pid=$1 what=$2 tries
+  local id=$1 what=$2 check=${4:-morv_alive} tries
   for ((tries = 0; tries < $3 * 20; tries++)); do
-    morv_alive "$pid" || return 0
+    "$check" "$id" || return 0
     [ "$tries" -ne 40 ] || echo "wine-env: waiting for $what" >&2
     sleep 0.05
   done
@@ -251,10 +274,26 @@ morv_restart_prefix() {
 }
 
 # morv_end_wine SECONDS: ends the prefix's wineserver and every Wine program it serves, and waits
-# until they are gone.
+# until they are gone; then the prefix's programs whose wineserver died under them.
 morv_end_wine() {
   morv_wine_step "the Wine programs of $WINEPREFIX to end" "$1" \
-    sh -c 'wineserver -k 2>/dev/null; exec wineserver -w'
+    sh -c 'wineserver -k 2>/dev/null; exec wineserver -w' || return
+  local pid
+  for pid in $(morv_prefix_processes); do kill -KILL "$pid" 2>/dev/null || true; done
+}
+
+# morv_prefix_processes: the pids of the Wine programs of this prefix (Wine's loader, run with this
+# WINEPREFIX). Once the prefix's wineserver has gone, any left are orphans of a wineserver that
+# died under them: they wait for it for ever, holding what they inherited (a test's output).
+morv_prefix_processes() {
+  local pid
+  find /proc/[0-9]*/exe -maxdepth 0 -lname '*/wine*' -printf '%h\n' 2>/dev/null |
+    while read -r pid; do
+      pid=${pid#/proc/}
+      if tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+        echo "$pid"
+      fi
+    done
 }
 
 # morv_screen_dpi: the DPI the prefix is set to, as a decimal number; nothing when it has none.
@@ -288,9 +327,13 @@ morv_set_dpi() {
 # morv_finish cleans up; Ctrl-C, TERM and HANGUP end the script, and so come to it too.
 morv_trap_exit() {
   trap morv_finish EXIT
-  trap 'exit 130' INT
-  trap 'exit 143' TERM
-  trap 'exit 129' HUP
+  trap 'morv_interrupted INT 130' INT
+  trap 'morv_interrupted TERM 143' TERM
+  trap 'morv_interrupted HUP 129' HUP
+}
+morv_interrupted() {
+  echo "${0##*/}: $1 received: ending everything it started" >&2
+  exit "$2"
 }
 
 # morv_finish: the EXIT trap. Cleans up, and exits with the script's status, or with 1 when the
@@ -310,9 +353,15 @@ morv_cleanup() {
   traps=$(trap -p INT TERM HUP)
   trap '' INT TERM HUP
   if [ -n "$MORV_CHILD" ]; then
-    kill "$MORV_CHILD" >/dev/null 2>&1 || true
-    morv_wait_for "$MORV_CHILD" "${MORV_CHILD_NAME:-the running step} to end" 30 ||
-      kill -KILL "$MORV_CHILD" >/dev/null 2>&1 || true
+    echo "${0##*/}: ending $MORV_CHILD_NAME and every process it started (process group" \
+      "$MORV_CHILD)" >&2
+    kill -TERM -- "-$MORV_CHILD" >/dev/null 2>&1 || true
+    if ! morv_wait_for "$MORV_CHILD" "$MORV_CHILD_NAME and what it started to end" 30 \
+        morv_group_alive; then
+      kill -KILL -- "-$MORV_CHILD" >/dev/null 2>&1 || true
+      morv_wait_for "$MORV_CHILD" "$MORV_CHILD_NAME and what it started to end" 5 \
+        morv_group_alive || { echo "wine-env: process group $MORV_CHILD would not end" >&2; stayed=1; }
+    fi
     wait "$MORV_CHILD" >/dev/null 2>&1 || true
     MORV_CHILD=""
   fi

@@ -8,15 +8,8 @@
 set(work "${BINARY_DIR}/tests/reproducible")
 set(copy "${work}/the-same-sources-elsewhere")
 file(REMOVE_RECURSE "${work}")
-# The sources as git sees them (what a clone would hold, with any change not yet committed).
-execute_process(COMMAND git ls-files --cached --others --exclude-standard
-                WORKING_DIRECTORY "${SOURCE_DIR}" OUTPUT_VARIABLE files COMMAND_ERROR_IS_FATAL ANY)
-string(STRIP "${files}" files)
-string(REPLACE "\n" ";" files "${files}")
-foreach(file IN LISTS files)
-  get_filename_component(folder "${copy}/${file}" DIRECTORY)
-  file(COPY "${SOURCE_DIR}/${file}" DESTINATION "${folder}")
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/copy_sources.cmake)
+morv_copy_sources("${SOURCE_DIR}" "${copy}")
 
 execute_process(
   COMMAND ${CMAKE_COMMAND} -S "${copy}" -B "${copy}/build" -G "${GENERATOR}"

@@ -8,6 +8,9 @@
 # SignedProgram suite). Each signature, moved onto an unsigned copy, gives the same bytes, which
 # scripts/release --check relies on. A PKCS#12 file with an empty password signs too, and signing
 # again a second later gives the same bytes (no time stamp, the source date as signing time).
+# A signed scripts/release of a committed copy of the sources, traced (bash -x), given the PIN in
+# its environment: after its first moment no process holds the PIN in its environment, while every
+# process's is read over and over, and the trace does not show it.
 #   cmake -DBINARY_DIR=... -DSOURCE_DIR=... -DNAME=... -DRUNNER=... -DPROGRAM=...
 #         -P signing_test.cmake
 set(work "${BINARY_DIR}/tests/signing")
@@ -38,12 +41,15 @@ file(READ "${work}/signer.pem" signer)
 file(READ "${work}/ca.pem" authority)
 file(WRITE "${work}/chain.pem" "${signer}${authority}")
 
-# The signer's key goes into a token, as a certificate authority issues it today.
+# The signer's key goes into a token, as a certificate authority issues it today. Its PIN is one
+# that no other process's environment holds by chance.
+string(RANDOM LENGTH 16 random)
+set(pin "morv-pin-${random}")
 file(WRITE "${work}/softhsm2.conf" "directories.tokendir = ${work}/tokens\n")
 set(ENV{SOFTHSM2_CONF} "${work}/softhsm2.conf")
 run(openssl pkcs8 -topk8 -nocrypt -in signer.key -out signer.pk8)
-run(softhsm2-util --init-token --free --label morvtime --so-pin 87654321 --pin 4321)
-run(softhsm2-util --import signer.pk8 --token morvtime --label signer --id 01 --pin 4321)
+run(softhsm2-util --init-token --free --label morvtime --so-pin 87654321 --pin "${pin}")
+run(softhsm2-util --import signer.pk8 --token morvtime --label signer --id 01 --pin "${pin}")
 file(REMOVE "${work}/signer.key" "${work}/signer.pk8")
 
 file(WRITE "${work}/tsa.cnf" "[tsa]\ndefault_tsa = authority\n[authority]\n"
@@ -65,7 +71,7 @@ endforeach()
 set(ENV{MORV_SIGN_PKCS11_MODULE} /usr/lib/softhsm/libsofthsm2.so)
 set(ENV{MORV_SIGN_KEY} "pkcs11:token=morvtime;object=signer;type=private")
 set(ENV{MORV_SIGN_CERT} "${work}/chain.pem")
-set(ENV{MORV_SIGN_PASSWORD} 4321)
+set(ENV{MORV_SIGN_PASSWORD} "${pin}")
 set(ENV{MORV_SIGN_TSA_URL} "http://127.0.0.1:${port}")
 configure_file("${SOURCE_DIR}/resources/Morvyomi.txt" "${work}/Morvyomi.txt" COPYONLY)
 foreach(file "${BINARY_DIR}/morvtime.exe" "${BINARY_DIR}/${NAME}.msi")
@@ -88,6 +94,42 @@ foreach(file "${BINARY_DIR}/morvtime.exe" "${BINARY_DIR}/${NAME}.msi")
     message(FATAL_ERROR "${name}'s signature moved onto an unsigned copy gives other bytes")
   endif()
 endforeach()
+
+include(${CMAKE_CURRENT_LIST_DIR}/copy_sources.cmake)
+morv_copy_sources("${SOURCE_DIR}" "${work}/release")
+run(git -C release init -q)
+run(git -C release add -A)
+run(git -C release -c user.name=MorvTime -c user.email=tests@morvtime.invalid commit -q -m copy)
+unset(ENV{MORV_SIGN_PASSWORD})
+# (Without semicolons, which would split the argument.)
+run(bash -c [[source "$2/scripts/wine-env.sh"
+  MORV_SIGN_PASSWORD=$1 bash -x "$2/scripts/release" >release.log 2>release.trace &
+  release=$! holders=""
+  while morv_alive "$release"
+  do
+    for found in $(grep -l -a -F -e "$1" /proc/[0-9]*/environ 2>/dev/null)
+    do
+      pid=${found#/proc/} pid=${pid%/environ}
+      if [ "$pid" = "$release" ]
+      then
+        # The release's first image holds it, before it has started anything.
+        ps -o pid= --ppid "$release" | grep -q . && grep -q -a -F -e "$1" "$found" || continue
+      fi
+      holders+="$(tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline")\n"
+    done
+    sleep 0.2  # leaving the build most of the processor
+  done
+  if ! wait "$release"
+  then
+    cat release.log release.trace >&2
+    exit 1
+  elif [ -n "$holders" ]
+  then
+    printf '%b' "$holders" | sort -u | sed 's/^/the PIN was in the environment of: /' >&2
+    exit 1
+  fi
+  ! grep -F -e "$1" release.trace && grep -q 'scripts/sign ' release.trace &&
+    grep 'Signed, with time stamps' release.log]] _ "${pin}" "${work}/release")
 execute_process(COMMAND sh -c "kill $(cat tsa.pid)" WORKING_DIRECTORY "${work}")
 
 # A PKCS#12 file with an empty password, twice, a second apart.
