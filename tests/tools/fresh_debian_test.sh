@@ -10,15 +10,12 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 release=${1:-13}
 scratch=$(mktemp -d)
-run=""
-passed=0 failed=0
+run="" passed=0 failed=0
 trap 'if [ -n "$run" ]; then kill -KILL "$run" 2>/dev/null || true; fi; rm -rf "$scratch"' EXIT
 
 # check NAME COMMAND...: the case passes when COMMAND succeeds.
 check() {
-  local name=$1
-  shift
-  if "$@"; then echo "ok: $name"; passed=$((passed + 1)); else echo "FAILED: $name"; failed=$((failed + 1)); fi
+  if "${@:2}"; then echo "ok: $1"; passed=$((passed + 1)); else echo "FAILED: $1"; failed=$((failed + 1)); fi
 }
 
 # The processes below PID, as host pids.
