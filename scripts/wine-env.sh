@@ -253,8 +253,6 @@ morv_prepare_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     morv_wine_step "making the Wine prefix $WINEPREFIX" 300 wineboot -i
   fi
-  # The Windows the clock is made for; a fresh Wine 8 prefix says it is Windows 7.
-  morv_wine_step "setting the Windows version" 120 wine winecfg -v win10
   morv_japanese_desktop
   morv_restart_prefix "$1"
 }
@@ -304,9 +302,11 @@ morv_screen_dpi() {
   [ -z "$value" ] || echo $((value))
 }
 
-# morv_japanese_desktop: fonts and window frames as on a Japanese Windows (see wine-prefix.reg).
-# Run on every preparation, so that prefixes made before a change get it too.
+# morv_japanese_desktop: a Japanese Windows 10, the Windows the clock is made for (a fresh Wine 8
+# prefix says it is Windows 7, and the installer refuses it), with its fonts and window frames
+# (see wine-prefix.reg). Run on every preparation, so that prefixes made before a change get it.
 morv_japanese_desktop() {
+  morv_wine_step "setting the Windows version" 120 wine winecfg -v win10
   local reg="$WINEPREFIX/drive_c/morv-prefix.reg"
   sed 's/$/\r/' "$MORV_ROOT/scripts/wine-prefix.reg" | iconv -f UTF-8 -t UTF-16 >"$reg"
   morv_wine_step "giving the prefix the project's settings" 120 wine regedit /S 'C:\morv-prefix.reg'

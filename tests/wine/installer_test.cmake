@@ -3,8 +3,8 @@
 # The installer: this version's MSI (the installer target) and an older build's
 # (installer_test_older: a lower version that installs the licence too), put under tests/installer.
 # Then the Installer suite of the Windows test program installs, upgrades and uninstalls them in a
-# private Wine prefix, made afresh so that what they leave behind shows and the other tests' prefix
-# stays as it is, with Wine's menu builder off.
+# private Wine prefix, made afresh as a user makes one, so that what they leave behind shows and
+# the other tests' prefix stays as it is, with Wine's menu builder off.
 #   cmake -DBINARY_DIR=... -DSOURCE_DIR=... -DNAME=... -DRUNNER=... -DTEST_ENV=... -DPROGRAM=...
 #         -P installer_test.cmake
 # TEST_ENV runs a command in the tests' Wine environment (test_env.sh exec), RUNNER a Windows
@@ -20,10 +20,14 @@ set(ENV{MORV_TEST_WINEPREFIX} "${prefix}")
 set(ENV{MORV_WINEDLLOVERRIDES} "winemenubuilder.exe=d")
 execute_process(COMMAND ${TEST_ENV} wineserver -k OUTPUT_QUIET ERROR_QUIET)
 file(REMOVE_RECURSE "${prefix}")
-execute_process(
-  COMMAND ${TEST_ENV} bash -c "source \"$1/scripts/wine-env.sh\" && morv_prepare_prefix 120" _
-          "${SOURCE_DIR}"
-  RESULT_VARIABLE result)
+# Made as the README tells a user to: wineboot, then scripts/japanese-prefix (which also makes a
+# Wine 8 prefix say Windows 10, as the installer requires); its Wine processes then run at 120 DPI.
+set(make_prefix [[
+  source "$1/scripts/wine-env.sh" &&
+  morv_wine_step "making the Wine prefix $WINEPREFIX" 300 wineboot -i &&
+  "$1/scripts/japanese-prefix" && morv_restart_prefix 120]])
+execute_process(COMMAND ${TEST_ENV} bash -c "${make_prefix}" _ "${SOURCE_DIR}"
+                RESULT_VARIABLE result)
 if(result EQUAL 0)
   # The output goes to a file, not to ctest's pipe, which a program the test failed to close would
   # hold open until the time-out; ending the prefix's processes ends any such program.
