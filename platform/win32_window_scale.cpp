@@ -144,8 +144,8 @@ void WindowScale::PositionChanged() {
   const bool resized = (frame.cx != frameSize_.cx || frame.cy != frameSize_.cy) &&
                        (client.cx != clientSize_.cx || client.cy != clientSize_.cy);
   if (resized && normal && shownNormal_ && ownChanges_ == 0) {
-    atDesignSize_ = client.cx == ToPixels(clientWidthTwips_) &&
-                    client.cy == ToPixels(clientHeightTwips_);
+    atDesignSize_ =
+        client.cx == ToPixels(clientWidthTwips_) && client.cy == ToPixels(clientHeightTwips_);
   }
   frameSize_ = frame;
   clientSize_ = client;
