@@ -161,8 +161,7 @@ class MorvTime : public ::testing::Test {
   void TearDown() override { EndOwners(WindowsTitled(kEditorCaption)); }
 
   HWND OpenAbout() {
-    if (!ChooseMenuCommand(clock_.window, kAboutCommand)) return nullptr;
-    const HWND dialog = WaitForWindow(clock_.process.id(), kAboutCaption);
+    const HWND dialog = clock_.OpenAbout(15000);
     // Keyboard input goes to it once it is the active window.
     if (dialog != nullptr) WaitUntil([dialog] { return GetForegroundWindow() == dialog; }, 5000);
     return dialog;

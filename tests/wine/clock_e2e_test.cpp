@@ -131,8 +131,7 @@ TEST(ClockWindow, ClientSizeIsTheDesignSizeAtTheScreenDpi) {
 TEST(ClockWindow, AboutCommandOpensTheDialogThroughTheMenuBar) {
   RunningClock clock;
   ASSERT_TRUE(clock.Start());
-  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
-  EXPECT_NE(WaitForWindow(clock.process.id(), kAboutCaption, 5000), nullptr);
+  EXPECT_NE(clock.OpenAbout(5000), nullptr);
 }
 
 // Whether every text label of the dialog shows its text in light ink on the dark face colour,
@@ -168,8 +167,7 @@ bool LabelsDrawnIn(HWND dialog, std::uint32_t face, bool lightInk) {
 TEST(ColourScheme, TheFaceAndTheDialogFollowALiveChangeToLightOnDarkAndBack) {
   RunningClock clock;
   ASSERT_TRUE(clock.Start());
-  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
-  const HWND dialog = WaitForWindow(clock.process.id(), kAboutCaption, 5000);
+  const HWND dialog = clock.OpenAbout(5000);
   ASSERT_NE(dialog, nullptr);
   // Below the clock, which it would otherwise cover and hide from the capture.
   RECT frame{};
@@ -467,8 +465,7 @@ TEST(ScreenReader, FindsTheClockWhereItIsAtTheScreenDpiAndFocusedWhileActive) {
   VariantInit(&focus);
   EXPECT_EQ(reader.get()->get_accFocus(&focus), S_OK);
   EXPECT_TRUE(focus.vt == VT_I4 && focus.lVal == CHILDID_SELF);
-  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
-  ASSERT_NE(WaitForWindow(clock.process.id(), kAboutCaption, 5000), nullptr);
+  ASSERT_NE(clock.OpenAbout(5000), nullptr);
   EXPECT_TRUE(WaitUntil([&] { return reader.Number(&IAccessible::get_accState) == always; }, 3000));
   EXPECT_EQ(reader.get()->get_accFocus(&focus), S_FALSE);
 
@@ -490,8 +487,7 @@ TEST(ScreenReader, AReferenceHeldPastTheClockFailsCleanly) {
   const ReaderView reader(clock.window, OBJID_CLIENT);
   ASSERT_NE(reader.get(), nullptr);
   ASSERT_EQ(reader.Text(&IAccessible::get_accName), kAccessibleName);
-  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
-  const HWND dialog = WaitForWindow(clock.process.id(), kAboutCaption, 5000);
+  const HWND dialog = clock.OpenAbout(5000);
   ASSERT_NE(dialog, nullptr);
   PostMessageW(clock.window, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitDestroyed(clock.window));

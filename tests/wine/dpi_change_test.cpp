@@ -342,14 +342,19 @@ RECT TextInk(const std::wstring& text, const LOGFONTW& font) {
   return ::testing::AssertionSuccess();
 }
 
-TEST(DpiChange, TheAboutDialogTakesTheSuggestedRectangleAndLaysOutItsControlsAgain) {
+// The clock started at the screen's DPI, with its About dialog open at its design size.
+void StartWithAbout(RunningClock& clock, HWND& dialog) {
   ASSERT_EQ(ScreenDpi(), static_cast<UINT>(kStartDpi));
-  RunningClock clock;
   ASSERT_TRUE(clock.Start());
-  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
-  const HWND dialog = WaitForWindow(clock.process.id(), kAboutCaption, 10000);
+  dialog = clock.OpenAbout();
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(HasClientSize(dialog, Px(6576, kStartDpi), Px(2964, kStartDpi)));
+}
+
+TEST(DpiChange, TheAboutDialogTakesTheSuggestedRectangleAndLaysOutItsControlsAgain) {
+  RunningClock clock;
+  HWND dialog = nullptr;
+  ASSERT_NO_FATAL_FAILURE(StartWithAbout(clock, dialog));
   EXPECT_TRUE(ControlsPlacedAt(dialog, kStartDpi));
   EXPECT_TRUE(TextsDrawnAt(dialog, kStartDpi));
   ClockProbe probe(clock.process.handle());
@@ -415,12 +420,9 @@ void BroadcastMetrics(HWND window) {
 // area, whichever order the frame change and the message come in, and stay at their design size
 // for the next scale change; a clock resized by hand keeps its window's size.
 TEST(MetricsChange, WindowsAtTheirDesignSizeKeepTheirClientAreaAndAResizedClockItsSize) {
-  ASSERT_EQ(ScreenDpi(), static_cast<UINT>(kStartDpi));
   RunningClock clock;
-  ASSERT_TRUE(clock.Start());
-  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
-  const HWND dialog = WaitForWindow(clock.process.id(), kAboutCaption, 10000);
-  ASSERT_NE(dialog, nullptr);
+  HWND dialog = nullptr;
+  ASSERT_NO_FATAL_FAILURE(StartWithAbout(clock, dialog));
   const HANDLE process = clock.process.handle();
   const SIZE clockDesign{Px(7740, kStartDpi), Px(1344, kStartDpi)};
   const SIZE dialogDesign{Px(6576, kStartDpi), Px(2964, kStartDpi)};

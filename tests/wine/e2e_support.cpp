@@ -79,6 +79,11 @@ bool RunningClock::Start(const std::wstring& folder) {
   return window != nullptr && WaitUntil([this] { return FacePainted(window); }, 10000);
 }
 
+HWND RunningClock::OpenAbout(DWORD timeoutMs) const {
+  if (!ChooseMenuCommand(window, kAboutCommand)) return nullptr;
+  return WaitForWindow(process.id(), kAboutCaption, timeoutMs);
+}
+
 HANDLE OpenOwner(HWND window) {
   DWORD id = 0;
   GetWindowThreadProcessId(window, &id);

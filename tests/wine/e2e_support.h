@@ -55,6 +55,8 @@ struct RunningClock {
   // Starts the clock and waits until its window shows the first painted face; false if the
   // program does not start, or its window or face does not show in time.
   bool Start(const std::wstring& folder = BuildFolder());
+  // Chooses "MorvTimeについて" and waits for the About dialog; nullptr if it does not open.
+  HWND OpenAbout(DWORD timeoutMs = 10000) const;
 };
 
 // The process that owns window, opened to read it, to wait for it and to end it; nullptr if it

@@ -64,8 +64,7 @@ TEST(LibraryPlanting, TheClockLoadsSystemLibrariesFromTheSystemFolderOnly) {
   RunningClock clock;
   ASSERT_TRUE(clock.Start(release.folder.path()));
   // The About dialog's controls draw through the theme library as well.
-  ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));
-  ASSERT_NE(WaitForWindow(clock.process.id(), kAboutCaption, 10000), nullptr);
+  ASSERT_NE(clock.OpenAbout(), nullptr);
 
   const std::wstring theme = WaitForModule(clock.process.handle(), kPlantedLibrary, 5000);
   ASSERT_FALSE(theme.empty())

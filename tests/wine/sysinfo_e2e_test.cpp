@@ -374,8 +374,7 @@ class SysInfoButton : public ::testing::Test {
   // menu bar.
   void OpenAbout(const std::wstring& folder = BuildFolder()) {
     ASSERT_TRUE(clock_.Start(folder));
-    ASSERT_TRUE(ChooseMenuCommand(clock_.window, kAboutCommand));
-    about_ = WaitForWindow(clock_.process.id(), kAboutCaption, 10000);
+    about_ = clock_.OpenAbout();
     ASSERT_NE(about_, nullptr);
   }
 
