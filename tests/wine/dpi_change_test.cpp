@@ -231,7 +231,9 @@ TEST(DpiChange, KeepsAMaximisedOrMinimisedClockSoAndAResizedClockItsSize) {
   const RECT resized = SuggestedRect(window, 50, 60, width, height, kStartDpi);
   SetWindowPos(window, nullptr, resized.left, resized.top, resized.right - resized.left,
                resized.bottom - resized.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  ASSERT_TRUE(WaitUntil([&] { return HasClientSize(window, width, height); }));
+  ASSERT_TRUE(WaitUntil([&] { return HasClientSize(window, width, height); }))
+      << "resized to " << ClientSize(window).cx << "x" << ClientSize(window).cy << ", frame "
+      << Text(FrameOf(window));
   EXPECT_EQ(AskScaledSize(window, process, kNewDpi, size), FALSE);
   EXPECT_EQ(Dimensions(size), Dimensions(resized));  // left as it came
   const RECT suggested = SuggestedRect(window, 50, 60, MulDiv(width, kNewDpi, kStartDpi),
