@@ -186,7 +186,9 @@ bool FrameSettles(HWND window) {
 // suggested rectangle; minimised, it stays minimised; restored from either, it has its design
 // size at the new DPI. Resized by the user, it keeps the size the system scales for it: the
 // suggested rectangle. Each rectangle is read as soon as the message has been handled: a window
-// manager puts a wrong size right a moment later, and would hide the fault. (Where the X window
+// manager puts a wrong size right a moment later, and would hide the fault. Each change of state
+// settles before the next: a window manager that answers one late, under load, would otherwise
+// minimise or resize the window again in the middle of the next. (Where the X window
 // manager draws the frames, Wine 10 reads any SetWindowPos of a maximised window to its own
 // rectangle back 11 pixels short until the window manager answers, in any program; in the tests'
 // prefix Wine draws the frames, and Wine 8 and 10 keep the rectangle exactly.)
@@ -217,9 +219,11 @@ TEST(DpiChange, KeepsAMaximisedOrMinimisedClockSoAndAResizedClockItsSize) {
   ShowWindow(window, SW_RESTORE);
   EXPECT_TRUE(WaitUntil([&] { return restoredTo(kNewDpi); }))
       << "restored to " << ClientSize(window).cx << "x" << ClientSize(window).cy;
+  ASSERT_TRUE(FrameSettles(window));
 
   ShowWindow(window, SW_MINIMIZE);
   ASSERT_TRUE(WaitUntil([&] { return IsIconic(window) != FALSE; }));
+  ASSERT_TRUE(FrameSettles(window));
   ASSERT_TRUE(SendDpiChanged(window, process, kStartDpi, FrameOf(window)));
   EXPECT_TRUE(IsIconic(window));
   ShowWindow(window, SW_RESTORE);
