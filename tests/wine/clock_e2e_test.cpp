@@ -26,18 +26,6 @@
 namespace morv::e2e {
 namespace {
 
-// Where a failing test leaves the capture it judged, next to the test program (fopen takes a
-// path in the ANSI code page).
-std::string FailureImagePath(const char* name) {
-  const std::wstring path = TestProgramFolder() + L"\\";
-  const int length = WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), narrow.data(), length,
-                      nullptr, nullptr);
-  return narrow + name + ".ppm";
-}
-
 // One look at the face: the pixels, the sides read from them, and the local time around it.
 struct Reading {
   TimeOfDay before;
@@ -86,7 +74,7 @@ std::vector<Reading> WatchTheFace(HWND window, const ClockFacePixels& face, cons
   const Reading first = WaitForCurrentFace(window, face);
   EXPECT_TRUE(first.Current()) << first.Describe();
   if (!first.Current()) {
-    first.pixels.SavePpm(FailureImagePath(name));
+    first.pixels.SavePpm(PicturePath(name));
     return readings;
   }
   std::set<int> shown;
@@ -95,7 +83,7 @@ std::vector<Reading> WatchTheFace(HWND window, const ClockFacePixels& face, cons
     Reading reading = Read(window, face);
     EXPECT_TRUE(reading.Current()) << reading.Describe();
     if (!reading.sides || !reading.Current()) {
-      reading.pixels.SavePpm(FailureImagePath(name));
+      reading.pixels.SavePpm(PicturePath(name));
       break;
     }
     shown.insert(TimeForSides(*reading.sides).SecondsOfDay());
@@ -275,7 +263,7 @@ TEST(ClockFace, EnlargingTheWindowKeepsTheGlyphsInPlaceOnAPlainFace) {
   const Reading reading = WaitForCurrentFace(clock.window, face);
   EXPECT_TRUE(reading.Current()) << reading.Describe();
   EXPECT_EQ(reading.pixels.width, size.cx);
-  if (!reading.Current()) reading.pixels.SavePpm(FailureImagePath("enlarged"));
+  if (!reading.Current()) reading.pixels.SavePpm(PicturePath("enlarged"));
 }
 
 TEST(ClockFace, ShrinkingTheWindowClipsTheGlyphsWithoutScaling) {
@@ -310,7 +298,7 @@ TEST(ClockFace, ShrinkingTheWindowClipsTheGlyphsWithoutScaling) {
   EXPECT_TRUE(matched) << mismatch;
   EXPECT_EQ(pixels.width, size.cx);
   EXPECT_EQ(pixels.height, size.cy);
-  if (!matched) pixels.SavePpm(FailureImagePath("shrunk"));
+  if (!matched) pixels.SavePpm(PicturePath("shrunk"));
 }
 
 // The clock's client area as PrintWindow gives it, run in the clock's process; empty if it fails.
@@ -685,7 +673,7 @@ TEST(ClockFace, ShowsOnlyDiagonalsAndColonsBeforeTheFirstTick) {
   ASSERT_EQ(pixels.height, face.Height());
   const std::string mismatch = face.Compare(pixels, 0);
   EXPECT_EQ(mismatch, "");
-  if (!mismatch.empty()) pixels.SavePpm(FailureImagePath("first"));
+  if (!mismatch.empty()) pixels.SavePpm(PicturePath("first"));
 
   ASSERT_TRUE(clock.Release());
   const Reading reading = WaitForCurrentFace(clock.window(), face);
