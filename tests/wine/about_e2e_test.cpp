@@ -339,7 +339,7 @@ TEST_F(AboutDialog, PaintsTheIconTheEtchedSeparatorAndItsTextsInTheirFonts) {
   ASSERT_TRUE(Responds(dialog));
   const Pixels shot = CaptureClient(dialog);
   ASSERT_EQ(shot.width, 548);
-  shot.SavePpm(PicturePath("about_dialog"));
+  shot.SavePpm(PicturePath(L"about_dialog"));
   const std::uint32_t face = SysColour(COLOR_BTNFACE);
 
   // The whole icon on light grey: the 40 pixels of an icon at this DPI, in a picture grown from its

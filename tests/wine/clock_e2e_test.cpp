@@ -69,7 +69,7 @@ Reading WaitForCurrentFace(HWND window, const ClockFacePixels& face, DWORD timeo
 
 // Watches the running face over several seconds: every look must read as the current time with
 // every pixel in place, and the time must move on. Returns the readings.
-std::vector<Reading> WatchTheFace(HWND window, const ClockFacePixels& face, const char* name) {
+std::vector<Reading> WatchTheFace(HWND window, const ClockFacePixels& face, const wchar_t* name) {
   std::vector<Reading> readings;
   const Reading first = WaitForCurrentFace(window, face);
   EXPECT_TRUE(first.Current()) << first.Describe();
@@ -182,7 +182,7 @@ TEST(ClockFace, ShowsTheCurrentTimeAtTheScreenDpi) {
   ASSERT_EQ(size.cx, face.Width());
   ASSERT_EQ(size.cy, face.Height());
   const std::vector<Reading> readings =
-      WatchTheFace(clock.window, face, ("face" + std::to_string(dpi)).c_str());
+      WatchTheFace(clock.window, face, (L"face" + std::to_wstring(dpi)).c_str());
   ASSERT_FALSE(readings.empty());
   // At 120 DPI, where every coordinate of the face is a whole pixel, its strokes are measured.
   if (dpi != 120) return;
@@ -263,7 +263,7 @@ TEST(ClockFace, EnlargingTheWindowKeepsTheGlyphsInPlaceOnAPlainFace) {
   const Reading reading = WaitForCurrentFace(clock.window, face);
   EXPECT_TRUE(reading.Current()) << reading.Describe();
   EXPECT_EQ(reading.pixels.width, size.cx);
-  if (!reading.Current()) reading.pixels.SavePpm(PicturePath("enlarged"));
+  if (!reading.Current()) reading.pixels.SavePpm(PicturePath(L"enlarged"));
 }
 
 TEST(ClockFace, ShrinkingTheWindowClipsTheGlyphsWithoutScaling) {
@@ -298,7 +298,7 @@ TEST(ClockFace, ShrinkingTheWindowClipsTheGlyphsWithoutScaling) {
   EXPECT_TRUE(matched) << mismatch;
   EXPECT_EQ(pixels.width, size.cx);
   EXPECT_EQ(pixels.height, size.cy);
-  if (!matched) pixels.SavePpm(PicturePath("shrunk"));
+  if (!matched) pixels.SavePpm(PicturePath(L"shrunk"));
 }
 
 // The clock's client area as PrintWindow gives it, run in the clock's process; empty if it fails.
@@ -673,7 +673,7 @@ TEST(ClockFace, ShowsOnlyDiagonalsAndColonsBeforeTheFirstTick) {
   ASSERT_EQ(pixels.height, face.Height());
   const std::string mismatch = face.Compare(pixels, 0);
   EXPECT_EQ(mismatch, "");
-  if (!mismatch.empty()) pixels.SavePpm(PicturePath("first"));
+  if (!mismatch.empty()) pixels.SavePpm(PicturePath(L"first"));
 
   ASSERT_TRUE(clock.Release());
   const Reading reading = WaitForCurrentFace(clock.window(), face);

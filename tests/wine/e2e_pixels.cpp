@@ -51,8 +51,8 @@ bool Pixels::Dark(int x, int y) const {
   return ((p >> 16) & 0xFF) < 0x40 && ((p >> 8) & 0xFF) < 0x40 && (p & 0xFF) < 0x40;
 }
 
-bool Pixels::SavePpm(const std::string& path) const {
-  FILE* out = std::fopen(path.c_str(), "wb");
+bool Pixels::SavePpm(const std::wstring& path) const {
+  FILE* out = _wfopen(path.c_str(), L"wb");
   if (!out) return false;
   std::fprintf(out, "P6\n%d %d\n255\n", width, height);
   for (std::uint32_t p : data) {

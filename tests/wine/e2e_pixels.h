@@ -18,8 +18,8 @@ struct Pixels {
   int height = 0;
   std::vector<std::uint32_t> data;
   std::uint32_t at(int x, int y) const { return data[static_cast<std::size_t>(y) * width + x]; }
-  bool Dark(int x, int y) const;                // nearly black
-  bool SavePpm(const std::string& path) const;  // for looking at a failure
+  bool Dark(int x, int y) const;                 // nearly black
+  bool SavePpm(const std::wstring& path) const;  // for looking at a failure
 };
 
 // The client area's pixels, read back from the window's own device context.

@@ -23,14 +23,8 @@ std::wstring BuildFolder() {
 
 std::wstring MorvTimePath() { return BuildFolder() + L"\\morvtime.exe"; }
 
-std::string PicturePath(const char* name) {
-  const std::wstring path = TestProgramFolder() + L"\\";
-  const int length = WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), narrow.data(), length,
-                      nullptr, nullptr);
-  return narrow + name + ".ppm";
+std::wstring PicturePath(const wchar_t* name) {
+  return TestProgramFolder() + L"\\" + name + L".ppm";
 }
 
 UINT ScreenDpi() { return GetDpiForSystem(); }

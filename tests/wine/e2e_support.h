@@ -21,8 +21,8 @@ std::wstring TestProgramFolder();
 std::wstring BuildFolder();
 std::wstring MorvTimePath();
 // Where a test leaves a capture to look at: NAME.ppm next to the test program, wherever it was
-// started from (as a path in the ANSI code page, which fopen takes).
-std::string PicturePath(const char* name);
+// started from.
+std::wstring PicturePath(const wchar_t* name);
 
 // The screen's DPI, which every program started takes: the system DPI, fixed (as on Windows at
 // sign-in) when the prefix's Wine processes start. scripts/test starts them at 120 DPI.
