@@ -156,7 +156,7 @@ class MorvTime : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(ScreenDpi(), static_cast<UINT>(kDpi));
     EndOwners(WindowsTitled(kEditorCaption));
-    ASSERT_TRUE(clock_.Start());
+    ASSERT_EQ(clock_.Start(), "");
   }
   void TearDown() override { EndOwners(WindowsTitled(kEditorCaption)); }
 
@@ -548,7 +548,7 @@ TEST(ReadMeCommandWithoutEditor, LeavesTheClockRunning) {
   ASSERT_EQ(ScreenDpi(), static_cast<UINT>(kDpi));
   EndOwners(WindowsTitled(kEditorCaption));
   RunningClock clock;
-  ASSERT_TRUE(clock.Start());
+  ASSERT_EQ(clock.Start(), "");
 
   ASSERT_TRUE(ChooseMenuCommand(clock.window, kReadMeCommand));
   ASSERT_TRUE(ChooseMenuCommand(clock.window, kAboutCommand));

@@ -110,7 +110,7 @@ TEST(ClockWindow, ClientSizeIsTheDesignSizeAtTheScreenDpi) {
     EXPECT_EQ(std::to_string(dpi), restartedAt);
   }
   RunningClock clock;
-  ASSERT_TRUE(clock.Start());
+  ASSERT_EQ(clock.Start(), "");
   const SIZE size = ClientSize(clock.window);
   EXPECT_EQ(size.cx, sizes.at(dpi).cx) << dpi << " DPI";
   EXPECT_EQ(size.cy, sizes.at(dpi).cy) << dpi << " DPI";
@@ -118,7 +118,7 @@ TEST(ClockWindow, ClientSizeIsTheDesignSizeAtTheScreenDpi) {
 
 TEST(ClockWindow, AboutCommandOpensTheDialogThroughTheMenuBar) {
   RunningClock clock;
-  ASSERT_TRUE(clock.Start());
+  ASSERT_EQ(clock.Start(), "");
   EXPECT_NE(clock.OpenAbout(5000), nullptr);
 }
 
@@ -154,7 +154,7 @@ bool LabelsDrawnIn(HWND dialog, std::uint32_t face, bool lightInk) {
 // diagonals, colons) turns light on dark at once, and so do the dialog's texts; and back.
 TEST(ColourScheme, TheFaceAndTheDialogFollowALiveChangeToLightOnDarkAndBack) {
   RunningClock clock;
-  ASSERT_TRUE(clock.Start());
+  ASSERT_EQ(clock.Start(), "");
   const HWND dialog = clock.OpenAbout(5000);
   ASSERT_NE(dialog, nullptr);
   // Below the clock, which it would otherwise cover and hide from the capture.
@@ -176,7 +176,7 @@ TEST(ColourScheme, TheFaceAndTheDialogFollowALiveChangeToLightOnDarkAndBack) {
 TEST(ClockFace, ShowsTheCurrentTimeAtTheScreenDpi) {
   const auto dpi = static_cast<int>(ScreenDpi());
   RunningClock clock;
-  ASSERT_TRUE(clock.Start());
+  ASSERT_EQ(clock.Start(), "");
   const ClockFacePixels face(dpi);
   const SIZE size = ClientSize(clock.window);
   ASSERT_EQ(size.cx, face.Width());
@@ -251,7 +251,7 @@ SIZE ResizeClient(HWND window, int dx, int dy) {
 
 TEST(ClockFace, EnlargingTheWindowKeepsTheGlyphsInPlaceOnAPlainFace) {
   RunningClock clock;
-  ASSERT_TRUE(clock.Start());
+  ASSERT_EQ(clock.Start(), "");
   const ClockFacePixels face(120);
   ASSERT_TRUE(WaitForCurrentFace(clock.window, face).Current());
 
@@ -268,7 +268,7 @@ TEST(ClockFace, EnlargingTheWindowKeepsTheGlyphsInPlaceOnAPlainFace) {
 
 TEST(ClockFace, ShrinkingTheWindowClipsTheGlyphsWithoutScaling) {
   RunningClock clock;
-  ASSERT_TRUE(clock.Start());
+  ASSERT_EQ(clock.Start(), "");
   const ClockFacePixels face(120);
   ASSERT_TRUE(WaitForCurrentFace(clock.window, face).Current());
 
@@ -318,7 +318,7 @@ Pixels Printed(ClockProbe& probe, HWND window) {
 // window shows it: the current time, every pixel in place.
 TEST(ClockFace, PrintWindowGivesTheCurrentFace) {
   RunningClock clock;
-  ASSERT_TRUE(clock.Start());
+  ASSERT_EQ(clock.Start(), "");
   ClockProbe probe(clock.process.handle());
   EXPECT_TRUE(ShowsTheTime([&] { return Printed(probe, clock.window); }, 120));
 }
@@ -329,7 +329,7 @@ TEST(ClockFace, PrintWindowGivesTheCurrentFace) {
 // machine may hold up one or two of them.
 TEST(ClockFace, ATimerKnockedOffTheMarksFindsThemAgain) {
   RunningClock clock;
-  ASSERT_TRUE(clock.Start());
+  ASSERT_EQ(clock.Start(), "");
   ClockProbe probe(clock.process.handle());
   ASSERT_EQ(probe.Run(kKnockTimerOffTheMarks, clock.window), "");
   const TimerReport& report = probe.shared().timer;
@@ -390,7 +390,7 @@ bool SameRect(const RECT& a, const RECT& b) {
 // libraries into every program with a window, so under Wine only this one shows it.)
 TEST(ScreenReader, HearsTheTimeTheFaceShows) {
   RunningClock clock;
-  ASSERT_TRUE(clock.Start());
+  ASSERT_EQ(clock.Start(), "");
   const ClockFacePixels face(120);
   ASSERT_TRUE(WaitForCurrentFace(clock.window, face).Current());
   EXPECT_EQ(LoadedModule(clock.process.handle(), L"oleacc.dll"), L"")
@@ -428,7 +428,7 @@ TEST(ScreenReader, HearsTheTimeTheFaceShows) {
 TEST(ScreenReader, FindsTheClockWhereItIsAtTheScreenDpiAndFocusedWhileActive) {
   const auto dpi = static_cast<int>(ScreenDpi());
   RunningClock clock;
-  ASSERT_TRUE(clock.Start());
+  ASSERT_EQ(clock.Start(), "");
   const ReaderView reader(clock.window, OBJID_CLIENT);
   ASSERT_NE(reader.get(), nullptr);
   EXPECT_EQ(ClientSize(clock.window).cx, MulDiv(7740, dpi, 1440));
@@ -471,7 +471,7 @@ TEST(ScreenReader, FindsTheClockWhereItIsAtTheScreenDpiAndFocusedWhileActive) {
 // program running) gets an error from every call, and the program runs on and ends cleanly.
 TEST(ScreenReader, AReferenceHeldPastTheClockFailsCleanly) {
   RunningClock clock;
-  ASSERT_TRUE(clock.Start());
+  ASSERT_EQ(clock.Start(), "");
   const ReaderView reader(clock.window, OBJID_CLIENT);
   ASSERT_NE(reader.get(), nullptr);
   ASSERT_EQ(reader.Text(&IAccessible::get_accName), kAccessibleName);

@@ -129,7 +129,7 @@ RECT FrameOf(HWND window) {
 TEST(DpiChange, TheClockTakesTheSuggestedRectangleAndRedrawsItsFaceAtTheNewScale) {
   ASSERT_EQ(ScreenDpi(), static_cast<UINT>(kStartDpi));
   RunningClock clock;
-  ASSERT_TRUE(clock.Start());
+  ASSERT_EQ(clock.Start(), "");
   ASSERT_TRUE(HasClientSize(clock.window, Px(7740, kStartDpi), Px(1344, kStartDpi)));
   ASSERT_TRUE(ShowsTheTime(clock.window, kStartDpi));
   ClockProbe probe(clock.process.handle());
@@ -195,7 +195,7 @@ bool FrameSettles(HWND window) {
 TEST(DpiChange, KeepsAMaximisedOrMinimisedClockSoAndAResizedClockItsSize) {
   ASSERT_EQ(ScreenDpi(), static_cast<UINT>(kStartDpi));
   RunningClock clock;
-  ASSERT_TRUE(clock.Start());
+  ASSERT_EQ(clock.Start(), "");
   const HWND window = clock.window;
   const HANDLE process = clock.process.handle();
 
@@ -351,7 +351,7 @@ RECT TextInk(const std::wstring& text, const LOGFONTW& font) {
 // The clock started at the screen's DPI, with its About dialog open at its design size.
 void StartWithAbout(RunningClock& clock, HWND& dialog) {
   ASSERT_EQ(ScreenDpi(), static_cast<UINT>(kStartDpi));
-  ASSERT_TRUE(clock.Start());
+  ASSERT_EQ(clock.Start(), "");
   dialog = clock.OpenAbout();
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(HasClientSize(dialog, Px(6576, kStartDpi), Px(2964, kStartDpi)));

@@ -6,6 +6,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace morv::e2e {
 
@@ -40,9 +41,15 @@ bool Process::Start(const std::wstring& application, const std::wstring& command
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   std::wstring line = commandLine;
-  return CreateProcessW(application.empty() ? nullptr : application.c_str(), line.data(), nullptr,
-                        nullptr, FALSE, 0, nullptr, folder.empty() ? nullptr : folder.c_str(),
-                        &startup, &info_) != FALSE;
+  if (CreateProcessW(application.empty() ? nullptr : application.c_str(), line.data(), nullptr,
+                     nullptr, FALSE, 0, nullptr, folder.empty() ? nullptr : folder.c_str(),
+                     &startup, &info_)) {
+    return true;
+  }
+  const DWORD error = GetLastError();
+  info_ = {};  // nothing to end or close
+  SetLastError(error);
+  return false;
 }
 
 bool Process::Running() const {
@@ -77,10 +84,33 @@ bool FacePainted(HWND window) {
 
 }  // namespace
 
-bool RunningClock::Start(const std::wstring& folder) {
-  if (!process.Start(folder + L"\\morvtime.exe", L"morvtime.exe", folder)) return false;
+std::string RunningClock::Start(const std::wstring& folder) {
+  // Wine's CreateProcessW failed once in a CI run, in the middle of a suite that had started
+  // the same program many times: such a failure, before any of the program's code runs, is
+  // reported and tried once more.
+  const std::wstring program = folder + L"\\morvtime.exe";
+  if (!process.Start(program, L"morvtime.exe", folder)) {
+    const DWORD error = GetLastError();
+    std::fprintf(stderr, "morvtime.exe did not start from %s (error %lu); trying once more\n",
+                 Utf8(folder).c_str(), error);
+    Sleep(1000);
+    if (!process.Start(program, L"morvtime.exe", folder)) {
+      return "morvtime.exe did not start from " + Utf8(folder) + ": error " +
+             std::to_string(GetLastError());
+    }
+  }
   window = WaitForWindow(process.id(), kClockCaption);
-  return window != nullptr && WaitUntil([this] { return FacePainted(window); }, 10000);
+  if (window == nullptr) {
+    const DWORD code = process.WaitForExit(0);
+    return code == STILL_ACTIVE ? "the clock runs, but its window did not show"
+                                : "the clock ended with exit code " + std::to_string(code) +
+                                      " before its window showed";
+  }
+  if (!WaitUntil([this] { return FacePainted(window); }, 10000)) {
+    CaptureClient(window).SavePpm(PicturePath(L"unpainted_face"));
+    return "the clock's window showed no painted face in 10 s (unpainted_face.ppm)";
+  }
+  return "";
 }
 
 HWND RunningClock::OpenAbout(DWORD timeoutMs) const {
@@ -304,6 +334,8 @@ void PressChord(WORD modifier, WORD key) {
 }
 
 bool ActivateWindow(HWND window, DWORD timeoutMs) {
+  // No window is not "there" when nothing has the focus.
+  if (window == nullptr) return false;
   return WaitUntil(
       [window] {
         SetForegroundWindow(window);

@@ -55,9 +55,9 @@ class Process {
 struct RunningClock {
   Process process;
   HWND window = nullptr;
-  // Starts the clock and waits until its window shows the first painted face; false if the
-  // program does not start, or its window or face does not show in time.
-  bool Start(const std::wstring& folder = BuildFolder());
+  // Starts the clock and waits until its window shows the first painted face; "" when it does,
+  // else why not: the program did not start, or ended, or its window or face did not show.
+  std::string Start(const std::wstring& folder = BuildFolder());
   // Chooses "MorvTimeについて" and waits for the About dialog; nullptr if it does not open.
   HWND OpenAbout(DWORD timeoutMs = 10000) const;
 };

@@ -62,7 +62,7 @@ TEST(LibraryPlanting, TheClockLoadsSystemLibrariesFromTheSystemFolderOnly) {
   ASSERT_TRUE(release.Prepare());
   ASSERT_TRUE(release.folder.Copy(PlantedFolder() + L"\\" + kPlantedLibrary, kPlantedLibrary));
   RunningClock clock;
-  ASSERT_TRUE(clock.Start(release.folder.path()));
+  ASSERT_EQ(clock.Start(release.folder.path()), "");
   // The About dialog's controls draw through the theme library as well.
   ASSERT_NE(clock.OpenAbout(), nullptr);
 
@@ -96,7 +96,7 @@ TEST(ReadMeCommand, StartsTheSystemEditorNotOnePlantedBesideTheReadMe) {
   }
 
   RunningClock clock;
-  ASSERT_TRUE(clock.Start(release.folder.path()));
+  ASSERT_EQ(clock.Start(release.folder.path()), "");
   const std::vector<HWND> before = WindowsTitled(kEditorCaption);
   ASSERT_TRUE(ChooseMenuCommand(clock.window, kReadMeCommand));
   const HWND editor = WaitForNewWindow(kEditorCaption, before, 20000);

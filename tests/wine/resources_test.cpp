@@ -310,7 +310,7 @@ int CoveredOpacity(int row, int column, int size) {
 // is right.
 TEST(ClockWindowIcon, IsTheProgramIconAtTheSizeOfTheWindowsDpi) {
   RunningClock clock;
-  ASSERT_TRUE(clock.Start());
+  ASSERT_EQ(clock.Start(), "");
   ClockProbe probe(clock.process.handle());
   const std::array<std::uint32_t, 2> backgrounds{0x00FF00FFu, 0x0000C000u};
   probe.shared().icon.background[0] = backgrounds[0];

@@ -134,7 +134,7 @@ class Soak : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(ScreenDpi(), static_cast<UINT>(kDpi));
-    ASSERT_TRUE(clock_.Start());
+    ASSERT_EQ(clock_.Start(), "");
   }
 
   // Opens the About dialog from the menu bar; nullptr if it does not appear.

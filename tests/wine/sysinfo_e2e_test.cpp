@@ -373,7 +373,7 @@ class SysInfoButton : public ::testing::Test {
   // Starts the clock (from the build folder unless told) and opens its About dialog through the
   // menu bar.
   void OpenAbout(const std::wstring& folder = BuildFolder()) {
-    ASSERT_TRUE(clock_.Start(folder));
+    ASSERT_EQ(clock_.Start(folder), "");
     about_ = clock_.OpenAbout();
     ASSERT_NE(about_, nullptr);
   }
