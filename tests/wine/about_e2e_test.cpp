@@ -506,11 +506,18 @@ using ReadMeCommand = MorvTime;
 TEST_F(ReadMeCommand, TwiceOpensTwoEditorsShowingTheJapaneseReadMe) {
   ASSERT_TRUE(ChooseMenuCommand(clock_.window, kReadMeCommand));
   ASSERT_TRUE(WaitUntil([] { return WindowsTitled(kEditorCaption).size() == 1; }));
-  // The first editor takes the focus as it starts: the second command waits until it has, so
-  // that its keys go to the clock and not to that editor.
+  // The first editor takes the focus as it starts: the second command waits until it has, and
+  // until the editor has finished starting (it activates its window again as it goes), so that
+  // the command's keys go to the clock and not to that editor.
   ASSERT_TRUE(WaitUntil([] { return WindowText(GetForegroundWindow()) == kEditorCaption; }, 5000));
+  const HANDLE firstEditor = OpenOwner(WindowsTitled(kEditorCaption).front());
+  ASSERT_NE(firstEditor, nullptr);
+  EXPECT_EQ(WaitForInputIdle(firstEditor, 10000), 0u);
+  CloseHandle(firstEditor);
   ASSERT_TRUE(ChooseMenuCommand(clock_.window, kReadMeCommand));
-  ASSERT_TRUE(WaitUntil([] { return WindowsTitled(kEditorCaption).size() == 2; }));
+  ASSERT_TRUE(WaitUntil([] { return WindowsTitled(kEditorCaption).size() == 2; }))
+      << EditorsStartedBy(clock_.process.id()).size() << " editors started; in front: \""
+      << Utf8(WindowText(GetForegroundWindow())) << "\"";
 
   const std::wstring readMe = ReadMeText();
   ASSERT_NE(readMe.find(L"読み方"), std::wstring::npos);

@@ -336,20 +336,47 @@ void PressChord(WORD modifier, WORD key) {
 bool ActivateWindow(HWND window, DWORD timeoutMs) {
   // No window is not "there" when nothing has the focus.
   if (window == nullptr) return false;
+  // A thread reads the window manager's answers as it pumps messages, and an answer to an earlier
+  // activation read after this one gives the focus back to that window: the window is in front
+  // only when it still is after its thread has answered a message.
   return WaitUntil(
       [window] {
         SetForegroundWindow(window);
+        if (GetForegroundWindow() != window) return false;
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer);
         return GetForegroundWindow() == window;
       },
       timeoutMs);
 }
 
+namespace {
+
+// Whether the window's thread is tracking the window's menu, as F10 makes it.
+bool InMenuModeOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
+         (info.flags & GUI_INMENUMODE) != 0 && info.hwndMenuOwner == window;
+}
+
+}  // namespace
+
 bool ChooseMenuCommand(HWND window, int index) {
-  if (!ActivateWindow(window)) return false;
-  PressKey(VK_F10);
-  for (int i = 0; i < index; ++i) PressKey(VK_RIGHT);
-  PressKey(VK_RETURN);
-  return true;
+  // A window manager's late answer to an earlier activation (a program just started, say) can
+  // take the focus from the window after it came to the front, and F10 then goes to another
+  // window. The keys go on only once the window's own menu is open; else the window is brought
+  // to the front again, which ends any menu F10 opened elsewhere. (Esc could close a dialog.)
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (!ActivateWindow(window)) return false;
+    PressKey(VK_F10);
+    if (WaitUntil([window] { return InMenuModeOf(window); }, 3000)) {
+      for (int i = 0; i < index; ++i) PressKey(VK_RIGHT);
+      PressKey(VK_RETURN);
+      return true;
+    }
+  }
+  return false;
 }
 
 LONG SetMachineValue(const wchar_t* keyName, const wchar_t* valueName, DWORD type, const void* data,

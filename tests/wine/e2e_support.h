@@ -123,8 +123,8 @@ bool ActivateWindow(HWND window, DWORD timeoutMs = 5000);
 inline constexpr int kReadMeCommand = 0;
 inline constexpr int kAboutCommand = 1;
 // Chooses the command at position index (0 = leftmost) of window's menu bar with the keyboard,
-// as a user would: F10, Right arrow index times, Enter. Another process cannot read a window's
-// menu under Wine, so this does not look at it.
+// as a user would: F10, Right arrow index times, Enter; false if the window's menu never opened.
+// Another process cannot read a window's menu under Wine, so this does not look at its items.
 bool ChooseMenuCommand(HWND window, int index);
 
 // Values under HKEY_LOCAL_MACHINE, where the clock looks for the system information tool; the
