@@ -56,6 +56,17 @@ wait_for_ended_run() {
   fi
 }
 
+# The processes that have the lock open, as " PID (COMMAND LINE)" each: a refusal names them.
+lock_holders() {
+  local fd pid
+  for fd in /proc/[0-9]*/fd/*; do
+    [ "$(readlink "$fd" 2>/dev/null)" = "$lock" ] || continue
+    pid=${fd#/proc/} pid=${pid%%/*}
+    [ "$pid" != $$ ] && [ "$pid" != "$BASHPID" ] || continue  # this script
+    printf ' %s (%s)' "$pid" "$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | cut -c1-100)"
+  done
+}
+
 case "$action" in
   wait)
     exec 9>>"$lock"
@@ -68,7 +79,8 @@ case "$action" in
       wait_for_ended_run || true
       if ! flock -n 9; then
         echo "test_env: the tests' Wine environment of $build is in use by another run (keeper" \
-          "pid $(keeper || echo "starting")); it ends with that run" >&2
+          "pid $(keeper || echo "starting"); the lock held by$(lock_holders)); it ends with that" \
+          "run" >&2
         exit 1
       fi
     fi

@@ -63,7 +63,7 @@ case "$case" in
     unset XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME XDG_STATE_HOME
     home=$(mktemp -d)
     status=0
-    HOME=$home second_ctest -R "^$(basename "$quick" .exe)\$" || status=$?
+    HOME=$home second_ctest --output-on-failure -R "^$(basename "$quick" .exe)\$" || status=$?
     left=$(find "$home" -mindepth 1 | head)
     rm -rf "$home"
     [ "$status" -eq 0 ] || fail "the plain ctest failed ($status)"
